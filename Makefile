@@ -1,0 +1,78 @@
+# mgmesh: the project's commands. Each installs what is missing, then builds out of tree.
+#   make test [SANITIZE=address,undefined|thread]   build and run every test
+#   make demo                                       build, install and run the sample host
+#   make bench [FULL=1]                             run the benchmarks
+#   make install PREFIX=/some/where                 install library, headers and CMake package
+#   make format                                     clang-format the sources
+
+PREFIX ?= /usr/local
+SANITIZE ?=
+FULL ?=
+JOBS ?= $(shell nproc)
+
+comma := ,
+ifeq ($(SANITIZE),)
+BUILD := build
+BUILD_TYPE := RelWithDebInfo
+else
+BUILD := build-$(subst $(comma),-,$(SANITIZE))
+BUILD_TYPE := Debug
+endif
+STAGE := $(CURDIR)/$(BUILD)/stage
+
+PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+	libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libpng-dev freeglut3-dev xvfb xauth clang
+
+.PHONY: all deps configure build test demo bench install format check-format clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+		dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+		echo "installing:$$missing"; \
+		SUDO=""; [ "$$(id -u)" = 0 ] || SUDO=sudo; \
+		$$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DMGMESH_SANITIZE=$(SANITIZE) \
+		-DCMAKE_INSTALL_PREFIX=$(STAGE) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory package-test
+
+# The installed package, consumed the way a host consumes it.
+package-test: build
+	cmake --install $(BUILD) >/dev/null
+	cmake -S examples -B $(BUILD)/example -G Ninja -DCMAKE_PREFIX_PATH=$(STAGE) >/dev/null
+	cmake --build $(BUILD)/example
+	LD_LIBRARY_PATH=$(STAGE)/lib $(BUILD)/example/host_example >/dev/null && echo "package test: host example built against the installed package ran"
+
+demo: build
+	cmake --install $(BUILD) >/dev/null
+	cmake -S examples -B $(BUILD)/example -G Ninja -DCMAKE_PREFIX_PATH=$(STAGE) >/dev/null
+	cmake --build $(BUILD)/example >/dev/null
+	LD_LIBRARY_PATH=$(STAGE)/lib $(BUILD)/example/host_example
+
+bench: build
+	$(BUILD)/bench/mgmesh_bench $(if $(FULL),,--benchmark_filter='/(1024|4096|10000|16384|65536|100000)(/|$$)' )
+
+install: configure
+	cmake --build $(BUILD) -j $(JOBS)
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+check-format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf build build-*

@@ -1,0 +1,21 @@
+# Installs the library, its public headers and the CMake package.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS mgmesh EXPORT mgmeshTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/mgmesh DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+    FILES_MATCHING PATTERN "*.h"
+    PATTERN "detail" EXCLUDE)
+install(EXPORT mgmeshTargets NAMESPACE mgmesh:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/mgmesh)
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/mgmeshConfig.cmake.in
+    ${PROJECT_BINARY_DIR}/mgmeshConfig.cmake
+    INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/mgmesh)
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/mgmeshConfigVersion.cmake
+    COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/mgmeshConfig.cmake ${PROJECT_BINARY_DIR}/mgmeshConfigVersion.cmake
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/mgmesh)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/mgmesh.pc.in ${PROJECT_BINARY_DIR}/mgmesh.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/mgmesh.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

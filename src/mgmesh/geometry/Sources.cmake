@@ -1,0 +1,2 @@
+target_sources(mgmesh PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/CGeoVector.cpp)

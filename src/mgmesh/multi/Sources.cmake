@@ -1,0 +1,1 @@
+# multi-part object sources are added here

@@ -1,0 +1,1 @@
+# render sources are added here
