@@ -1,2 +1,246 @@
-// placeholder
+// Vertices, facets, edges and corners: references, neighbour links, posted changes, copy, move.
 #include <gtest/gtest.h>
+
+#include "support/Check.h"
+#include "support/Shapes.h"
+#include "support/Topology.h"
+
+using shapes::AddFacet;
+using shapes::AddVertex;
+
+namespace {
+
+bool Listed(const MgFace* face, const MgVertex* v) {
+    for (const MgVertex* w : face->VertexList())
+        if (w == v)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(MgVertex, ReferencesDecideItsLife) {
+    MgObject object;
+    MgFace* face = object.NewFace();
+    MgVertex* a = AddVertex(face, 0, 0);
+    MgVertex* b = AddVertex(face, 1, 0);
+    MgVertex* c = AddVertex(face, 0, 1);
+    MgVertex* lonely = AddVertex(face, 5, 5);
+    MgFacet* f1 = AddFacet(face, a, b, c);
+    MgFacet* f2 = AddFacet(face, c, b, a);
+    EXPECT_EQ(a->RefCount(), 2);
+
+    // storing the vertex a slot already holds keeps it alive and its count unchanged
+    f1->SetVertex(0, a);
+    EXPECT_EQ(a->RefCount(), 2);
+
+    delete f1;
+    EXPECT_EQ(a->RefCount(), 1);
+    EXPECT_EQ(face->NumVertices(), 4);
+    delete f2; // the last holder: a, b and c go, the never-referenced vertex stays
+    EXPECT_EQ(face->NumVertices(), 1);
+    EXPECT_TRUE(Listed(face, lonely));
+
+    // a Deref on a vertex nobody holds drives the count below zero and deletes nothing
+    lonely->Deref();
+    EXPECT_EQ(lonely->RefCount(), -1);
+    EXPECT_EQ(face->NumVertices(), 1);
+}
+
+TEST(MgVertex, NormalsAccumulateFromTheLastSet) {
+    MgObject object;
+    MgFace* face = object.NewFace();
+    MgVertex* v = AddVertex(face, 0, 0);
+    v->SetNormal(CGeoVector(0, 0, 0));
+    v->AddNormal(CGeoVector(2, 0, 0));
+    v->AddNormal(CGeoVector(0, 4, 0));
+    EXPECT_EQ(v->Normal(), CGeoVector(2, 2, 0)); // A + B / 2
+    v->SetNormal(CGeoVector(1, 1, 1));
+    v->AddNormal(CGeoVector(1, 0, 0)); // the first add after a set adds in full
+    EXPECT_EQ(v->Normal(), CGeoVector(2, 1, 1));
+
+    MgVertex* copy = AddVertex(face, 9, 9);
+    copy->CopyVertex(v);
+    EXPECT_EQ(copy->Vertex(), v->Vertex());
+    EXPECT_EQ(copy->Normal(), v->Normal());
+    EXPECT_EQ(copy->RefCount(), 0);
+}
+
+TEST(MgVertex, WhichChangesArePosted) {
+    MgObject object;
+    MgFace* face = object.NewFace();
+    MgVertex* v = AddVertex(face, 0, 0);
+    const float uv[2] = {0.5f, 0.25f};
+    unsigned before = face->ChangeIndex(), objectBefore = object.ChangeIndex();
+    v->SetVertexValue(CGeoVector(3, 3, 3));
+    v->SetGeoUV(uv);
+    v->Reverse();
+    v->Ref();
+    v->SetAuxData(&before);
+    EXPECT_EQ(face->ChangeIndex(), before);
+    EXPECT_EQ(v->GeoUV()[1], 0.25f);
+    EXPECT_EQ(v->Normal(), CGeoVector(0, 0, -1));
+
+    v->SetVertex(CGeoVector(1, 1, 1));
+    EXPECT_EQ(face->ChangeIndex(), before + 1);
+    v->SetNormal(CGeoVector(0, 1, 0));
+    v->AddNormal(CGeoVector(0, 1, 0));
+    EXPECT_EQ(face->ChangeIndex(), before + 3);
+    EXPECT_EQ(object.ChangeIndex(), objectBefore + 3);
+}
+
+TEST(MgFacet, StartsEmptyAndReversesInPlace) {
+    MgObject object;
+    MgFace* face = shapes::TwoFacetSquare(object);
+    MgFacet* fresh = face->NewFacet();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(fresh->Vertex(i), nullptr);
+        EXPECT_EQ(fresh->Neighbor(i), nullptr);
+    }
+    delete fresh;
+    EXPECT_EQ(face->NumVertices(), 4);
+
+    MgFacet* f = face->FacetList().front();
+    MgFacet* g = face->FacetList().back();
+    f->SetNeighbor(1, g, 0);
+    MgVertex* slots[3] = {f->Vertex(0), f->Vertex(1), f->Vertex(2)};
+    unsigned before = face->ChangeIndex();
+    f->Reverse();
+    EXPECT_EQ(f->Vertex(0), slots[2]);
+    EXPECT_EQ(f->Neighbor(0), g); // the neighbour stays across the side it borders
+    EXPECT_EQ(face->ChangeIndex(), before + 1);
+    f->Reverse();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(f->Vertex(i), slots[i]);
+    EXPECT_EQ(f->Neighbor(1), g);
+    EXPECT_FLOAT_EQ(f->Area(), 0.5f);
+    EXPECT_EQ(f->Normal(), CGeoVector(0, 0, 1));
+}
+
+TEST(MgFacet, NeighbourBookkeeping) {
+    MgObject object;
+    MgFace* face = object.NewFace();
+    MgFacet* f = face->NewFacet();
+    MgFacet* g = face->NewFacet();
+    MgFacet* h = face->NewFacet();
+
+    f->SetNeighbor(0, g, 2);
+    f->SetNeighbor(1, g); // one-sided
+    EXPECT_EQ(g->Neighbor(2), f);
+    f->RemoveNeighbor(g); // every link, both ways
+    EXPECT_EQ(f->Neighbor(0), nullptr);
+    EXPECT_EQ(f->Neighbor(1), nullptr);
+    EXPECT_EQ(g->Neighbor(2), nullptr);
+    f->RemoveNeighbor(nullptr);
+
+    f->SetNeighbor(0, g, 1);
+    f->SetNeighbor(2, g);
+    f->ReplaceNeighbor(g, h); // h is not linked back, g loses its link to f
+    EXPECT_EQ(f->Neighbor(0), h);
+    EXPECT_EQ(f->Neighbor(2), h);
+    EXPECT_EQ(g->Neighbor(1), nullptr);
+    EXPECT_EQ(h->Neighbor(0), nullptr);
+
+    f->SetNeighbor(1, g, 0);
+    f->ReplaceNeighbor(g, g); // replacing a facet by itself leaves it unlinked
+    EXPECT_EQ(f->Neighbor(1), nullptr);
+    EXPECT_EQ(g->Neighbor(0), nullptr);
+
+    // a deleted facet takes its links with it
+    f->SetNeighbor(1, h, 2);
+    delete h;
+    EXPECT_EQ(f->Neighbor(0), nullptr);
+    EXPECT_EQ(f->Neighbor(1), nullptr);
+}
+
+TEST(MgEdge, EntriesHoldReferencesAndPositionsSurviveReversal) {
+    MgObject object;
+    MgFace* face = object.NewFace();
+    MgVertex* a = AddVertex(face, 0, 0);
+    MgVertex* b = AddVertex(face, 1, 0);
+    MgVertex* c = AddVertex(face, 1, 1);
+    MgEdge* edge = face->NewEdge();
+    edge->AddVertex(a);
+    edge->AddVertex(c);
+    edge->AddVertex(a); // twice in one edge: two references
+    EXPECT_EQ(a->RefCount(), 2);
+    auto atB = edge->AddVertex(b, std::next(edge->VertexList().begin()));
+    EXPECT_EQ(*atB, b);
+    EXPECT_EQ(*std::next(edge->VertexList().begin()), b);
+    auto atEnd = edge->AddVertex(c, edge->VertexList().end());
+    EXPECT_EQ(*atEnd, c);
+
+    MgCorner* corner = face->NewCorner();
+    corner->SetEdgeIter(edge, atB);
+    unsigned before = face->ChangeIndex();
+    edge->Reverse();
+    EXPECT_EQ(face->ChangeIndex(), before + 1);
+    EXPECT_EQ(corner->Vertex(), b);
+    EXPECT_EQ(edge->VertexList().front(), c);
+    ExpectValidTopology(face);
+
+    MgEdge* single = face->NewEdge();
+    single->AddVertex(b);
+    before = face->ChangeIndex();
+    single->Reverse();
+    EXPECT_EQ(face->ChangeIndex(), before + 1);
+    EXPECT_EQ(single->VertexList().front(), b);
+
+    delete edge; // releases every entry; a, c were held only here
+    EXPECT_EQ(face->NumVertices(), 1);
+    EXPECT_EQ(b->RefCount(), 1);
+}
+
+TEST(MgCorner, HoldsNoReferenceAndPostsNothing) {
+    MgObject object;
+    MgFace* face = object.NewFace();
+    MgCorner* corner = face->NewCorner();
+    EXPECT_EQ(corner->Edge(), nullptr);
+    EXPECT_EQ(corner->Vertex(), nullptr);
+    EXPECT_FALSE(corner->GetFoundMatch());
+    unsigned before = face->ChangeIndex();
+    corner->SetPosition(CGeoVector(1, 2, 3));
+    corner->SetFoundMatch(true);
+    MgCorner* other = face->NewCorner();
+    other->CopyCorner(corner);
+    EXPECT_EQ(other->Position(), CGeoVector(1, 2, 3));
+    EXPECT_FALSE(other->GetFoundMatch());
+    EXPECT_EQ(face->ChangeIndex(), before + 1); // only the registration
+}
+
+TEST(MgFacet, CopyFacetLinksOnceBothSidesAreCopied) {
+    MgObject object;
+    MgFace* source = shapes::TwoFacetSquare(object);
+    MgFacet* f = source->FacetList().front(); // (a, b, c)
+    MgFacet* g = source->FacetList().back();  // (a, c, d)
+    f->SetNeighbor(1, g, 2);
+    for (const MgVertex* v : source->VertexList())
+        v->SetAuxData(nullptr);
+    f->SetAuxData(nullptr);
+    g->SetAuxData(nullptr);
+
+    MgFace* target = object.NewFace();
+    MgFacet* fc = target->NewFacet();
+    fc->CopyFacet(f);
+    EXPECT_EQ(fc->Neighbor(1), nullptr); // g not copied yet
+    EXPECT_EQ(f->AuxData(), fc);
+    MgFacet* gc = target->NewFacet();
+    gc->CopyFacet(g);
+    EXPECT_EQ(fc->Neighbor(1), gc);
+    EXPECT_EQ(gc->Neighbor(2), fc);
+    EXPECT_EQ(target->NumVertices(), 4);
+    ExpectValidTopology(target);
+}
+
+TEST(MgFacet, CopyFacetRejectsLinksThatDoNotMatchVertices) {
+    MgObject object;
+    MgFace* source = shapes::TwoFacetSquare(object);
+    MgFacet* f = source->FacetList().front(); // (a, b, c)
+    MgFacet* g = source->FacetList().back();  // (a, c, d)
+    g->SetNeighbor(2, f); // across (d, a): f's copy holds no d
+    MgFace* target = object.NewFace();
+    EXPECT_THROW_TEXT(target->CopyFace(source), "Bad face structure");
+    // what was copied before the throw stays, consistently counted
+    EXPECT_EQ(target->NumFacets(), 2);
+    ExpectValidTopology(target, false);
+}

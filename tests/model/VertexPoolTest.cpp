@@ -1,2 +1,140 @@
-// placeholder
+// The vertex pool: exact and close searches, and the call-long indices that stand in for them.
+#include <cmath>
+#include <random>
+#include <vector>
+
 #include <gtest/gtest.h>
+
+#include "mgmesh/detail/VertexLookup.h"
+#include "support/Shapes.h"
+
+using mgmesh::detail::VertexLookup;
+
+namespace {
+
+const float kUV[2] = {0, 0};
+
+MgVertex* Add(MgFace* face, const CGeoVector& p) { return face->AddVertex(p, CGeoVector(), kUV); }
+
+// The searches as plain walks over the vertex list.
+MgVertex* WalkExact(const MgFace* face, const CGeoVector& p) {
+    for (MgVertex* v : face->VertexList())
+        if (v->Vertex() == p)
+            return v;
+    return nullptr;
+}
+
+MgVertex* WalkClose(const MgFace* face, const CGeoVector& p) {
+    for (auto it = face->VertexList().rbegin(); it != face->VertexList().rend(); ++it) {
+        const CGeoVector& q = (*it)->Vertex();
+        if (std::fabs(q.x - p.x) <= 0.01f && std::fabs(q.y - p.y) <= 0.01f &&
+            std::fabs(q.z - p.z) <= 0.01f)
+            return *it;
+    }
+    return nullptr;
+}
+
+// Coordinates that stress the searches: repeats, box boundaries, signed zeros, huge values.
+float Coordinate(std::mt19937& rng) {
+    static const float specials[] = {0.0f, -0.0f, 0.01f, -0.01f, 0.02f, 0.005f, 1e30f, -1e30f,
+                                     1e-30f, INFINITY, NAN, 16777216.0f, 0.0099999998f};
+    switch (rng() % 4) {
+    case 0:
+        return specials[rng() % (sizeof specials / sizeof *specials)];
+    case 1:
+        return float(int(rng() % 7) - 3) * 0.01f; // a lattice at the merge distance
+    case 2:
+        return std::nextafter(float(int(rng() % 5)) * 0.01f, (rng() & 1) ? 1.0f : -1.0f);
+    default:
+        return std::uniform_real_distribution<float>(-0.05f, 0.05f)(rng);
+    }
+}
+
+CGeoVector Point(std::mt19937& rng) {
+    const float x = Coordinate(rng), y = Coordinate(rng), z = Coordinate(rng);
+    return CGeoVector(x, y, z);
+}
+
+} // namespace
+
+TEST(VertexPool, FindCloseVertexUsesAnInclusiveBoxAndPrefersTheNewest) {
+    MgObject object;
+    MgFace* face = object.NewFace();
+    MgVertex* first = Add(face, CGeoVector(0, 0, 0));
+    EXPECT_EQ(face->FindCloseVertex(CGeoVector(0.01f, 0, 0), CGeoVector(), kUV), first);
+    MgVertex* beyond = face->FindCloseVertex(CGeoVector(0.0101f, 0, 0), CGeoVector(), kUV);
+    EXPECT_NE(beyond, first);
+    EXPECT_EQ(face->NumVertices(), 2);
+    // both within the box: the one added later wins
+    EXPECT_EQ(face->FindCloseVertex(CGeoVector(0.005f, 0, 0), CGeoVector(), kUV), beyond);
+}
+
+TEST(VertexPool, FindVertexIsExact) {
+    MgObject object;
+    MgFace* face = object.NewFace();
+    MgVertex* zero = Add(face, CGeoVector(0, 0, 0));
+    MgVertex* one = Add(face, CGeoVector(1, 0, 0));
+    EXPECT_EQ(face->FindVertex(CGeoVector(-0.0f, 0, 0)), zero);
+    EXPECT_EQ(face->FindVertex(CGeoVector(std::nextafter(1.0f, 2.0f), 0, 0)), nullptr);
+    EXPECT_EQ(face->FindAddVertex(CGeoVector(1, 0, 0), CGeoVector(5, 5, 5), kUV), one);
+    EXPECT_EQ(one->Normal(), CGeoVector()); // the found vertex is not updated
+    Add(face, CGeoVector(NAN, 0, 0));
+    EXPECT_EQ(face->FindVertex(CGeoVector(NAN, 0, 0)), nullptr);
+    EXPECT_EQ(face->NumVertices(), 3);
+}
+
+// The indices give exactly what the walks give, while vertices come and go.
+TEST(VertexPool, IndicesAgreeWithTheWalks) {
+    std::mt19937 rng(1234);
+    for (int round = 0; round < 200; ++round) {
+        MgObject object;
+        MgFace* face = object.NewFace();
+        const int preexisting = int(rng() % 20);
+        for (int i = 0; i < preexisting; ++i)
+            Add(face, Point(rng));
+        const int kinds = 1 + int(rng() % 3);
+        VertexLookup lookup(face, kinds);
+        for (int step = 0; step < 150; ++step) {
+            const CGeoVector p = Point(rng);
+            switch (rng() % 6) {
+            case 0:
+                Add(face, p);
+                break;
+            case 1:
+                if (face->NumVertices() > 0) {
+                    auto it = face->VertexList().begin();
+                    std::advance(it, rng() % face->VertexList().size());
+                    delete *it;
+                }
+                break;
+            case 2:
+                face->NewVertex(); // joins without going through the pool
+                break;
+            default:
+                if (kinds & VertexLookup::Exact) {
+                    ASSERT_EQ(lookup.FindExact(p), WalkExact(face, p));
+                }
+                if (kinds & VertexLookup::Close) {
+                    ASSERT_EQ(lookup.FindClose(p), WalkClose(face, p));
+                }
+                if (kinds & VertexLookup::Close) {
+                    MgVertex* expected = WalkClose(face, p);
+                    MgVertex* got = face->FindCloseVertex(p, CGeoVector(), kUV);
+                    ASSERT_EQ(got, expected ? expected : face->VertexList().back());
+                }
+            }
+        }
+    }
+}
+
+TEST(VertexPool, ANestedLookupLeavesTheOuterOneInPlace) {
+    MgObject object;
+    MgFace* face = object.NewFace();
+    MgVertex* v = Add(face, CGeoVector(1, 1, 1));
+    VertexLookup outer(face, VertexLookup::Exact);
+    {
+        VertexLookup inner(face, VertexLookup::Close);
+    }
+    EXPECT_EQ(face->FindVertex(CGeoVector(1, 1, 1)), v);
+    EXPECT_EQ(outer.FindExact(CGeoVector(1, 1, 1)), v);
+}

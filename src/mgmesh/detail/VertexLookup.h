@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "mgmesh/Export.h"
 #include "mgmesh/geometry/CGeoVector.h"
 
 class MgFace;
@@ -17,7 +18,7 @@ namespace mgmesh::detail {
 /// follows vertices added to and removed from the face during its life; it assumes that no
 /// vertex of the face moves meanwhile. At most one lookup is installed on a face at a time;
 /// a nested one leaves the outer in place and does nothing.
-class VertexLookup {
+class MGMESH_API VertexLookup { // exported for the tests; the header is not installed
 public:
     enum Kind { Exact = 1, Close = 2 };
 
