@@ -32,8 +32,7 @@ MgFace* AddCylinder(MgFace* face, float radius, float normalScale, int perRing =
         for (int i = 0; i < perRing; ++i) {
             const float a = float(2 * M_PI * i / perRing);
             const CGeoVector radial(std::cos(a), std::sin(a), 0);
-            NormalVertex(face, radial * radius + CGeoVector(0, 0, float(j)),
-                         radial * normalScale);
+            NormalVertex(face, radial * radius + CGeoVector(0, 0, float(j)), radial * normalScale);
         }
     return face;
 }

@@ -108,8 +108,7 @@ TEST(CGeoVector, IntersectIgnoresZOfTheSecondLine) {
     ExpectVec(CGeoVector::Intersect({0, 0, 0}, {2, 0, 2}, {1, -1, 5}, {1, 1, 5}), 1, 0, 1);
     // the answer is on the first line, extended beyond its ends
     ExpectVec(CGeoVector::Intersect({0, 0, 0}, {1, 1, 0}, {3, 0, 0}, {3, 1, 0}), 3, 3, 0);
-    const CGeoVector parallel =
-        CGeoVector::Intersect({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0});
+    const CGeoVector parallel = CGeoVector::Intersect({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0});
     EXPECT_FALSE(std::isfinite(parallel.x));
 }
 

@@ -146,11 +146,25 @@ TEST(MgFacet, NeighbourBookkeeping) {
     EXPECT_EQ(f->Neighbor(1), nullptr);
     EXPECT_EQ(g->Neighbor(0), nullptr);
 
-    // a deleted facet takes its links with it
+    // a deleted facet takes its links with it, one-sided ones pointing at it included
     f->SetNeighbor(1, h, 2);
+    g->SetNeighbor(2, h);
     delete h;
     EXPECT_EQ(f->Neighbor(0), nullptr);
     EXPECT_EQ(f->Neighbor(1), nullptr);
+    EXPECT_EQ(g->Neighbor(2), nullptr);
+    // and a facet moved away leaves no pointer to it behind
+    MgFace* elsewhere = object.NewFace();
+    MgVertex* a = AddVertex(face, 0, 0);
+    f->SetVertex(0, a);
+    f->SetVertex(1, AddVertex(face, 1, 0));
+    f->SetVertex(2, AddVertex(face, 0, 1));
+    g->SetNeighbor(0, f);
+    f->MoveTo(elsewhere);
+    EXPECT_EQ(g->Neighbor(0), nullptr);
+    EXPECT_EQ(f->ParentFace(), elsewhere);
+    EXPECT_EQ(face->NumVertices(), 0); // released by the move
+    EXPECT_EQ(elsewhere->NumVertices(), 3);
 }
 
 TEST(MgEdge, EntriesHoldReferencesAndPositionsSurviveReversal) {
@@ -213,7 +227,7 @@ TEST(MgFacet, CopyFacetLinksOnceBothSidesAreCopied) {
     MgFace* source = shapes::TwoFacetSquare(object);
     MgFacet* f = source->FacetList().front(); // (a, b, c)
     MgFacet* g = source->FacetList().back();  // (a, c, d)
-    f->SetNeighbor(1, g, 2);
+    f->SetNeighbor(2, g, 0); // across (c, a)
     for (const MgVertex* v : source->VertexList())
         v->SetAuxData(nullptr);
     f->SetAuxData(nullptr);
@@ -222,12 +236,12 @@ TEST(MgFacet, CopyFacetLinksOnceBothSidesAreCopied) {
     MgFace* target = object.NewFace();
     MgFacet* fc = target->NewFacet();
     fc->CopyFacet(f);
-    EXPECT_EQ(fc->Neighbor(1), nullptr); // g not copied yet
+    EXPECT_EQ(fc->Neighbor(2), nullptr); // g not copied yet
     EXPECT_EQ(f->AuxData(), fc);
     MgFacet* gc = target->NewFacet();
     gc->CopyFacet(g);
-    EXPECT_EQ(fc->Neighbor(1), gc);
-    EXPECT_EQ(gc->Neighbor(2), fc);
+    EXPECT_EQ(fc->Neighbor(2), gc);
+    EXPECT_EQ(gc->Neighbor(0), fc);
     EXPECT_EQ(target->NumVertices(), 4);
     ExpectValidTopology(target);
 }

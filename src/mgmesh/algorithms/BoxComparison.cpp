@@ -9,9 +9,13 @@ struct Box {
     CGeoVector min, max;
 };
 
-Box BoxOf(const MgFace* face) { return Box{face->MinBound(), face->MaxBound()}; }
+Box BoxOf(const MgFace* face) {
+    return Box{face->MinBound(), face->MaxBound()};
+}
 
-bool Within(float x, float low, float high) { return low <= x && x <= high; }
+bool Within(float x, float low, float high) {
+    return low <= x && x <= high;
+}
 
 // The two forms are kept as written: they agree for boxes with min <= max on every axis but
 // not for inverted ones, such as the box of a changed face without vertices.

@@ -1,1 +1,200 @@
-// placeholder
+// MgObject::LoadSCB and LoadFromSCB: reading the library's own text format.
+//
+// Numbers the format gives no meaning are handled so that nothing is written outside a table:
+// a vertex or facet line with a negative number still makes its item, but no later line can
+// name it; an edge line skips the numbers of vertices no vertex line defined, so an edge never
+// holds a null vertex; the face id is read as a long, the width of a face id. Numbers up to a
+// little beyond the count of items defined so far are held densely, larger ones in a hash
+// map, so the tables stay proportional to the input whatever the numbers.
+#include <algorithm>
+#include <array>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "mgmesh/detail/TokenReader.h"
+#include "mgmesh/io/MyProgressNotify.h"
+#include "mgmesh/model/MgCorner.h"
+#include "mgmesh/model/MgEdge.h"
+#include "mgmesh/model/MgFace.h"
+#include "mgmesh/model/MgFacet.h"
+#include "mgmesh/model/MgObject.h"
+#include "mgmesh/model/MgVertex.h"
+
+namespace {
+
+using mgmesh::detail::TokenReader;
+
+// A face block's numbering from number to item; a number no line defined reads as null.
+template <class T> class NumberTable {
+public:
+    void Define(int number, T* item) {
+        if (number < 0)
+            return; // nothing can name it
+        ++m_defined;
+        const std::size_t n = static_cast<std::size_t>(number);
+        if (n >= m_dense.size() && n < DenseLimit())
+            m_dense.resize(std::max(n + 1, 2 * m_dense.size()), nullptr);
+        if (n < m_dense.size()) {
+            m_dense[n] = item;
+            if (!m_sparse.empty())
+                m_sparse.erase(number);
+        } else {
+            m_sparse[number] = item;
+        }
+    }
+
+    T* Find(int number) const {
+        if (number < 0)
+            return nullptr;
+        const std::size_t n = static_cast<std::size_t>(number);
+        if (n < m_dense.size() && m_dense[n])
+            return m_dense[n];
+        if (m_sparse.empty())
+            return nullptr;
+        const auto found = m_sparse.find(number);
+        return found == m_sparse.end() ? nullptr : found->second;
+    }
+
+private:
+    // the dense part grows on demand and never beyond a fixed multiple of the definitions
+    // made, so a face of few items with huge numbers costs little
+    std::size_t DenseLimit() const { return 4 * m_defined + 4096; }
+
+    std::vector<T*> m_dense;
+    std::unordered_map<int, T*> m_sparse;
+    std::size_t m_defined = 0;
+};
+
+// A facet and the neighbour numbers its line gave, resolved at the end of the block.
+struct PendingFacet {
+    MgFacet* facet;
+    std::array<int, 3> neighbors;
+};
+
+// Reads the next keyword; a face block that ends before "faceEnd" is a broken file.
+void NextKeyword(TokenReader& reader, std::string& word) {
+    word.clear();
+    if (!reader.Word(word))
+        throw "File problem";
+}
+
+// Reads numbers until one does not parse, then clears the stream for the next keyword.
+template <class Use> void ReadNumberRun(TokenReader& reader, Use use) {
+    int number = 0;
+    while (reader.Int(number))
+        use(number);
+    reader.Clear();
+}
+
+CGeoVector ReadVector(TokenReader& reader) {
+    float x = 0, y = 0, z = 0;
+    reader.Float(x);
+    reader.Float(y);
+    reader.Float(z);
+    return CGeoVector(x, y, z);
+}
+
+// The body of one face block, after its "faceBegin" and id.
+void ReadFaceBlock(MgFace* face, TokenReader& reader, MyProgressNotify* progress) {
+    NumberTable<MgVertex> vertices;
+    NumberTable<MgFacet> facets;
+    std::vector<PendingFacet> pending;
+    std::string word;
+    NextKeyword(reader, word);
+    while (word != "faceEnd") {
+        if (word == "vertex") {
+            int number = 0;
+            reader.Int(number);
+            float uv[2] = {0, 0};
+            reader.Float(uv[0]);
+            reader.Float(uv[1]);
+            const CGeoVector position = ReadVector(reader);
+            const CGeoVector normal = ReadVector(reader);
+            MgVertex* vertex = face->NewVertex();
+            vertex->SetVertex(position);
+            vertex->SetNormal(normal);
+            vertex->SetGeoUV(uv);
+            vertices.Define(number, vertex);
+        } else if (word == "facet") {
+            int numbers[7] = {0, 0, 0, 0, -1, -1, -1};
+            for (int& n : numbers)
+                reader.Int(n);
+            MgFacet* facet = face->NewFacet();
+            for (int i = 0; i < 3; ++i)
+                facet->SetVertex(i, vertices.Find(numbers[1 + i]));
+            pending.push_back({facet, {numbers[4], numbers[5], numbers[6]}});
+            facets.Define(numbers[0], facet);
+        } else if (word == "edge") {
+            MgEdge* edge = face->NewEdge();
+            ReadNumberRun(reader, [&](int number) {
+                if (MgVertex* vertex = vertices.Find(number))
+                    edge->AddVertex(vertex);
+            });
+        } else if (word == "corner") {
+            const CGeoVector position = ReadVector(reader);
+            face->NewCorner()->SetPosition(position);
+        } else if (word == "tolerance") {
+            float tolerance = face->GeoTolerance();
+            reader.Float(tolerance);
+            face->SetGeoTolerance(tolerance);
+        } else if (word == "trueDirection") {
+            face->SetTrueDirection(true);
+        } else if (word == "silhouette" || word == "cut") {
+            ReadNumberRun(reader, [](int) {});
+        } else {
+            reader.SkipLine(1000);
+        }
+        NextKeyword(reader, word);
+        if (progress)
+            progress->Step();
+    }
+    // neighbours may be defined after the facets that name them
+    for (const PendingFacet& p : pending)
+        for (int i = 0; i < 3; ++i)
+            p.facet->SetNeighbor(i, facets.Find(p.neighbors[i]));
+    face->RebuildCorners();
+}
+
+std::string ReadFaces(MgObject& object, TokenReader& reader, MyProgressNotify* progress) {
+    if (!reader.Good())
+        return std::string();
+    std::string word;
+    for (;;) {
+        word.clear();
+        reader.Word(word);
+        if (word != "faceBegin")
+            return word;
+        MgFace* face = object.NewFace();
+        long id = 0;
+        reader.Long(id);
+        face->SetGeoFaceId(static_cast<std::intptr_t>(id));
+        face->SetTrueDirection(false);
+        ReadFaceBlock(face, reader, progress);
+        if (!reader.Good())
+            return std::string();
+    }
+}
+
+} // namespace
+
+std::string MgObject::LoadFromSCB(std::istream& in, MyProgressNotify* progress) {
+    TokenReader reader(in);
+    return ReadFaces(*this, reader, progress);
+}
+
+std::string MgObject::LoadSCB(std::istream& in, MyProgressNotify* progress) {
+    TokenReader reader(in);
+    std::string word;
+    reader.Word(word);
+    if (word != "scb1")
+        throw "File problem";
+    word.clear();
+    reader.Word(word);
+    if (word != "part")
+        throw "File problem";
+    std::string name;
+    reader.Word(name);
+    ReadFaces(*this, reader, progress);
+    return name;
+}

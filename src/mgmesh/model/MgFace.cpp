@@ -20,6 +20,10 @@ MgFace::MgFace(MgObject* parent) : m_parent(parent) {
 }
 
 MgFace::~MgFace() {
+    // every facet goes, so the links go first: a one-sided link must not outlive its target
+    for (MgFacet* f : m_facets)
+        f->m_neighbors[0] = f->m_neighbors[1] = f->m_neighbors[2] = nullptr;
+    m_looseLinks = 0;
     while (!m_facets.empty())
         delete m_facets.front();
     while (!m_edges.empty())
@@ -119,6 +123,10 @@ void MgFace::MoveTo(MgObject* target) {
 void MgFace::AddTo(MgFace* target) {
     if (target == this)
         return;
+    // moving drops every link of the moved facets; dropping them all first keeps that linear
+    for (MgFacet* f : m_facets)
+        f->m_neighbors[0] = f->m_neighbors[1] = f->m_neighbors[2] = nullptr;
+    m_looseLinks = 0;
     {
         // the moved facets look their vertices up in the target by exact position
         VertexLookup lookup(target, VertexLookup::Exact);

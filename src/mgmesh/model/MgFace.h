@@ -165,6 +165,8 @@ private:
     float m_tolerance = 0.05f;
     // set when an item was put into one of the lists twice by hand; removal then walks
     bool m_walkVertices = false, m_walkFacets = false, m_walkEdges = false, m_walkCorners = false;
+    // neighbour slots of this face's facets whose facet does not link back
+    long m_looseLinks = 0;
     // an index over the vertex pool that lives for one whole-face operation, or null
     mgmesh::detail::VertexLookup* m_lookup = nullptr;
     mgmesh::detail::ListSlot<MgFace> m_slot;

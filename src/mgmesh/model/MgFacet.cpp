@@ -25,7 +25,44 @@ MgFacet::~MgFacet() {
     for (int i = 0; i < 3; ++i)
         if (m_neighbors[i])
             RemoveNeighbor(m_neighbors[i]);
+    // a facet that linked here one-sidedly must not keep a dangling pointer
+    if (m_face->m_looseLinks > 0)
+        DropIncomingLinks();
     static_cast<CGeoContainer<MgFacet>*>(m_face)->RemoveItem(this);
+}
+
+int MgFacet::LooseSlots(const MgFacet* x) {
+    int loose = 0;
+    for (const MgFacet* y : x->m_neighbors)
+        if (y && y->m_neighbors[0] != x && y->m_neighbors[1] != x && y->m_neighbors[2] != x)
+            ++loose;
+    return loose;
+}
+
+void MgFacet::WriteSlot(int i, MgFacet* f) {
+    MgFacet* old = m_neighbors[i];
+    if (old == f)
+        return;
+    // only this facet, the old and the new neighbour can change whether their links return
+    MgFacet* touched[3] = {this, old, f};
+    if (touched[2] == this)
+        touched[2] = nullptr;
+    if (touched[1] == this)
+        touched[1] = nullptr;
+    for (MgFacet* t : touched)
+        if (t)
+            t->m_face->m_looseLinks -= LooseSlots(t);
+    m_neighbors[i] = f;
+    for (MgFacet* t : touched)
+        if (t)
+            t->m_face->m_looseLinks += LooseSlots(t);
+}
+
+void MgFacet::DropIncomingLinks() {
+    for (MgFacet* other : m_face->m_facets)
+        for (int k = 0; k < 3; ++k)
+            if (other->m_neighbors[k] == this)
+                other->WriteSlot(k, nullptr);
 }
 
 void MgFacet::SetVertex(int i, MgVertex* v) {
@@ -44,22 +81,22 @@ void MgFacet::RemoveNeighbor(MgFacet* f) {
         return;
     for (int i = 0; i < 3; ++i) {
         if (m_neighbors[i] == f)
-            m_neighbors[i] = nullptr;
+            WriteSlot(i, nullptr);
         if (f->m_neighbors[i] == this)
-            f->m_neighbors[i] = nullptr;
+            f->WriteSlot(i, nullptr);
     }
 }
 
 void MgFacet::ReplaceNeighbor(MgFacet* from, MgFacet* to) {
     for (int i = 0; i < 3; ++i)
         if (m_neighbors[i] == from)
-            m_neighbors[i] = to;
+            WriteSlot(i, to);
     for (int i = 0; i < 3; ++i)
         if (from->m_neighbors[i] == this)
-            from->m_neighbors[i] = nullptr;
+            from->WriteSlot(i, nullptr);
     for (int i = 0; i < 3; ++i)
         if (m_neighbors[i] == from)
-            m_neighbors[i] = nullptr;
+            WriteSlot(i, nullptr);
 }
 
 CGeoVector MgFacet::Normal() const {
@@ -78,6 +115,8 @@ void MgFacet::Reverse() {
 void MgFacet::MoveTo(MgFace* target) {
     if (target == m_face)
         return;
+    if (m_face->m_looseLinks > 0)
+        DropIncomingLinks(); // its old face must not keep pointers to it
     static_cast<CGeoContainer<MgFacet>*>(m_face)->RemoveItem(this);
     m_face = target;
     static_cast<CGeoContainer<MgFacet>*>(m_face)->AddItem(this);
@@ -105,7 +144,7 @@ void MgFacet::CopyFacet(const MgFacet* source) {
 
         const MgFacet* n = source->m_neighbors[i];
         if (!n) {
-            m_neighbors[i] = nullptr;
+            WriteSlot(i, nullptr);
             continue;
         }
         MgFacet* nCopy = static_cast<MgFacet*>(n->AuxData());
@@ -116,8 +155,8 @@ void MgFacet::CopyFacet(const MgFacet* source) {
             ++j;
         if (j == 3)
             throw "Bad face structure";
-        m_neighbors[i] = nCopy;
-        nCopy->m_neighbors[(j + 2) % 3] = this;
+        WriteSlot(i, nCopy);
+        nCopy->WriteSlot((j + 2) % 3, this);
     }
     source->SetAuxData(this);
 }

@@ -32,11 +32,11 @@ public:
     /// one (which may delete that vertex); posts a change.
     void SetVertex(int i, MgVertex* v);
     /// One-sided: neighbour slot i := f.
-    void SetNeighbor(int i, MgFacet* f) { m_neighbors[i] = f; }
+    void SetNeighbor(int i, MgFacet* f) { WriteSlot(i, f); }
     /// Neighbour slot i := f and f's neighbour slot j := this facet; f must not be null.
     void SetNeighbor(int i, MgFacet* f, int j) {
-        m_neighbors[i] = f;
-        f->m_neighbors[j] = this;
+        WriteSlot(i, f);
+        f->WriteSlot(j, this);
     }
     /// Unlinks f on both sides; nothing for null.
     void RemoveNeighbor(MgFacet* f);
@@ -89,6 +89,14 @@ protected:
 
 private:
     friend class MgFace;
+
+    // Every neighbour-slot write goes through here. The face counts the links that are not
+    // returned, so that a dying facet knows when some other facet may still point at it.
+    void WriteSlot(int i, MgFacet* f);
+    // The slots of x whose facet does not link back to x.
+    static int LooseSlots(const MgFacet* x);
+    // Clears every slot of the face's facets that points at this facet.
+    void DropIncomingLinks();
 
     MgFace* m_face;
     mutable void* m_auxData = nullptr;

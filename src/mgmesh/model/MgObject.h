@@ -63,11 +63,16 @@ public:
     std::string LoadSCB(std::istream& in, MyProgressNotify* progress = nullptr);
     /// Reads face blocks, appending a face for each; returns the first word in a face-start
     /// position that is not "faceBegin", or "" when the input ends. Throws "File problem".
+    /// A "vertex" or "facet" line with a negative number still makes its item, but no line can
+    /// name it; an "edge" line skips numbers that name no vertex, so an edge never holds a null
+    /// vertex; item numbers may be as large as an int, with memory proportional to the lines
+    /// read. Linear in the input.
     std::string LoadFromSCB(std::istream& in, MyProgressNotify* progress = nullptr);
     /// Writes the "scb1" header with `name`, then SaveToSCB.
     void SaveSCB(std::ostream& out, const std::string& name,
                  MyProgressNotify* progress = nullptr) const;
-    /// Writes every face as an SCB face block; numbers items through their aux data.
+    /// Writes every face as an SCB face block; numbers items through their aux data. A facet's
+    /// empty vertex slot is written as -1, which reads back as empty.
     void SaveToSCB(std::ostream& out, MyProgressNotify* progress = nullptr) const;
     /// Reads one ASCII STL solid into one new face. Throws "File problem" or "Unsupported file".
     void LoadSTL(std::istream& in, MyProgressNotify* progress = nullptr);

@@ -1,1 +1,1 @@
-# multi-part object sources are added here
+target_sources(mgmesh PRIVATE ${CMAKE_CURRENT_LIST_DIR}/CMgMultiObject.cpp)

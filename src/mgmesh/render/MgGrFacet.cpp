@@ -57,7 +57,9 @@ const float* MgGrFacet::Color(int corner) const {
     return Color();
 }
 
-MgGrFace* MgGrFacet::ParentGrFace() const { return dynamic_cast<MgGrFace*>(ParentFace()); }
+MgGrFace* MgGrFacet::ParentGrFace() const {
+    return dynamic_cast<MgGrFace*>(ParentFace());
+}
 
 void MgGrFacet::ApplyColor(bool) const {
     if (!m_colorSet)

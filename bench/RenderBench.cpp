@@ -1,0 +1,146 @@
+// Drawing a render object on Mesa llvmpipe: the first Draw (compiling the display list, with or
+// without strips), the replayed Draw, and the strip builder alone; frames per second and the
+// vertices the strips send per facet.
+#include <cstdio>
+#include <cstdlib>
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <benchmark/benchmark.h>
+
+#include "MeshGen.h"
+
+namespace {
+
+// A compatibility-profile context on a 256 × 256 pbuffer of EGL's surfaceless platform.
+void EnsureContext() {
+    static const bool ready = [] {
+        auto getDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+            eglGetProcAddress("eglGetPlatformDisplayEXT"));
+        EGLDisplay display =
+            getDisplay ? getDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr)
+                       : EGL_NO_DISPLAY;
+        EGLint major = 0, minor = 0;
+        if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor) ||
+            !eglBindAPI(EGL_OPENGL_API))
+            return false;
+        const EGLint configAttribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
+                                        EGL_OPENGL_BIT,   EGL_DEPTH_SIZE,  16,
+                                        EGL_NONE};
+        EGLConfig config = nullptr;
+        EGLint count = 0;
+        if (!eglChooseConfig(display, configAttribs, &config, 1, &count) || count < 1)
+            return false;
+        const EGLint contextAttribs[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                         EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+        EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttribs);
+        const EGLint surfaceAttribs[] = {EGL_WIDTH, 256, EGL_HEIGHT, 256, EGL_NONE};
+        EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttribs);
+        return context != EGL_NO_CONTEXT && surface != EGL_NO_SURFACE &&
+               eglMakeCurrent(display, surface, surface, context);
+    }();
+    if (!ready) {
+        std::fprintf(stderr, "RenderBench: no EGL surfaceless OpenGL context\n");
+        std::exit(1);
+    }
+}
+
+// A closed torus of about n facets, linked, lit and seen whole.
+struct Scene {
+    MgGrObject object;
+    MgGrFace* face;
+    explicit Scene(int facets) {
+        EnsureContext();
+        face = dynamic_cast<MgGrFace*>(bench::Torus(object, facets));
+        face->RebuildEdges();
+        glViewport(0, 0, 256, 256);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-5, 5, -5, 5, -5, 5);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_LIGHT0);
+    }
+    void Frame() const {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        MgRenderMode mode{};
+        mode.fill = 1;
+        object.Draw(mode);
+        glFinish();
+    }
+};
+
+void Report(benchmark::State& state, const Scene& scene) {
+    state.counters["fps"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["facets"] = double(scene.face->NumFacets());
+    state.SetComplexityN(scene.face->NumFacets());
+}
+
+// Every frame compiles the list again (the face is marked changed first).
+template <bool strips> void BM_DrawCompile(benchmark::State& state) {
+    Scene scene(int(state.range(0)));
+    scene.object.SetUseStrip(strips);
+    for (auto _ : state) {
+        scene.face->PostChange();
+        scene.Frame();
+    }
+    Report(state, scene);
+}
+
+void BM_DrawReplay(benchmark::State& state) {
+    Scene scene(int(state.range(0)));
+    scene.Frame();
+    for (auto _ : state)
+        scene.Frame();
+    Report(state, scene);
+}
+
+// The strip builder alone, compiled into a list as the object does (no rasterization).
+void BM_DrawFillStrip(benchmark::State& state) {
+    Scene scene(int(state.range(0)));
+    const GLuint list = glGenLists(1);
+    for (auto _ : state) {
+        glNewList(list, GL_COMPILE);
+        scene.face->DrawFillStrip();
+        glEndList();
+    }
+    glDeleteLists(list, 1);
+    // the vertices GL receives from one immediate-mode pass of the strips
+    auto genQueries = reinterpret_cast<PFNGLGENQUERIESPROC>(eglGetProcAddress("glGenQueries"));
+    auto beginQuery = reinterpret_cast<PFNGLBEGINQUERYPROC>(eglGetProcAddress("glBeginQuery"));
+    auto endQuery = reinterpret_cast<PFNGLENDQUERYPROC>(eglGetProcAddress("glEndQuery"));
+    auto getQuery =
+        reinterpret_cast<PFNGLGETQUERYOBJECTUIVPROC>(eglGetProcAddress("glGetQueryObjectuiv"));
+    auto deleteQueries =
+        reinterpret_cast<PFNGLDELETEQUERIESPROC>(eglGetProcAddress("glDeleteQueries"));
+    if (genQueries && beginQuery && endQuery && getQuery && deleteQueries) {
+        GLuint query = 0, vertices = 0;
+        genQueries(1, &query);
+        beginQuery(GL_VERTICES_SUBMITTED_ARB, query);
+        scene.face->DrawFillStrip();
+        endQuery(GL_VERTICES_SUBMITTED_ARB);
+        getQuery(query, GL_QUERY_RESULT, &vertices);
+        deleteQueries(1, &query);
+        state.counters["vertices/facet"] = double(vertices) / scene.face->NumFacets();
+    }
+    Report(state, scene);
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->RangeMultiplier(4)
+        ->Range(1 << 14, 1 << 20)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime() // llvmpipe renders on threads of its own
+        ->Complexity(benchmark::oN);
+}
+
+} // namespace
+
+BENCHMARK(BM_DrawCompile<true>)->Apply(Sizes);
+BENCHMARK(BM_DrawCompile<false>)->Apply(Sizes);
+BENCHMARK(BM_DrawReplay)->Apply(Sizes);
+BENCHMARK(BM_DrawFillStrip)->Apply(Sizes);

@@ -1,0 +1,176 @@
+// The host import target: fuzz bytes decoded into a well-formed HostAPILinearFace record.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "ByteReader.h"
+#include "Invariants.h"
+#include "mgmesh/io/HostAPILinearFace.h"
+
+namespace mgfuzz {
+
+/// A record whose arrays have the stated lengths and whose triangle indices name its
+/// vertices; the numbers in it are anything the bytes say, non-finite and huge ones included.
+struct HostRecord {
+    HostAPILinearFace record{};
+    std::vector<double> positions, normals, uvs, cornerPoints;
+    std::vector<int> triangles;
+    void* hostFace = nullptr;
+};
+
+inline double Coordinate(ByteReader& in) {
+    // mostly points of a fine lattice, so that merging has something to do
+    const std::uint8_t mode = in.Byte();
+    if (mode < 160)
+        return (static_cast<int>(mode % 40) - 20) * 0.002 + (mode >= 80 ? 1.0 : 0.0);
+    return in.Double();
+}
+
+inline HostRecord DecodeHostRecord(ByteReader& in) {
+    HostRecord r;
+    HostAPILinearFace& rec = r.record;
+    rec.mergeVertices = in.Byte() % 3 == 0 ? 0 : in.Range(-2, 2);
+    rec.reserved0 = rec.reserved1 = -1;
+    // a count of 0 or less skips its step, whatever the arrays
+    rec.numVertices = in.Byte() % 16 == 0 ? -in.Range(0, 3) : in.Range(0, 40);
+    const int vertices = rec.numVertices > 0 ? rec.numVertices : 0;
+    rec.numTriangles = vertices == 0 ? -in.Range(0, 2) : in.Range(0, 48);
+    rec.numCorners = in.Byte() % 8 == 0 ? -in.Range(0, 2) : in.Range(0, 6);
+    const std::uint8_t toleranceMode = in.Byte();
+    static const double tolerances[] = {0.05, 0.1, 0.0, -0.05, 1.0, 1e-6, 0.02};
+    rec.faceTolerance = toleranceMode < 200
+                            ? tolerances[toleranceMode % (sizeof tolerances / sizeof tolerances[0])]
+                            : in.Double();
+    const bool nullEmpty = in.Bool(); // an empty array as a null pointer, or as a real one
+
+    for (int i = 0; i < vertices; ++i) {
+        for (int k = 0; k < 3; ++k)
+            r.positions.push_back(Coordinate(in));
+        for (int k = 0; k < 3; ++k)
+            r.normals.push_back(in.Byte() < 200 ? k == 2 : in.Double());
+        for (int k = 0; k < 2; ++k)
+            r.uvs.push_back(in.Byte() < 200 ? r.positions[3 * i + k] : in.Double());
+    }
+    const int triangles = rec.numTriangles > 0 ? rec.numTriangles : 0;
+    for (int t = 0; t < triangles; ++t)
+        for (int k = 0; k < 3; ++k)
+            r.triangles.push_back(static_cast<int>(in.Index(static_cast<std::size_t>(vertices))));
+    const int corners = rec.numCorners > 0 ? rec.numCorners : 0;
+    for (int c = 0; c < corners; ++c) {
+        const std::uint8_t mode = in.Byte();
+        for (int k = 0; k < 3; ++k) {
+            if (mode < 128 && vertices > 0)
+                r.cornerPoints.push_back(r.positions[3 * (mode % vertices) + k] +
+                                         (k == 0 ? (mode % 3) * 0.002 : 0.0));
+            else
+                r.cornerPoints.push_back(Coordinate(in));
+        }
+    }
+    auto pointer = [nullEmpty](const auto& values) {
+        return values.empty() && nullEmpty ? nullptr : values.data();
+    };
+    static const double spare[1] = {0};
+    static const int spareIndex[1] = {0};
+    rec.positions = pointer(r.positions) ? pointer(r.positions) : (nullEmpty ? nullptr : spare);
+    rec.normals = pointer(r.normals) ? pointer(r.normals) : (nullEmpty ? nullptr : spare);
+    rec.uvs = pointer(r.uvs) ? pointer(r.uvs) : (nullEmpty ? nullptr : spare);
+    rec.cornerPoints =
+        pointer(r.cornerPoints) ? pointer(r.cornerPoints) : (nullEmpty ? nullptr : spare);
+    rec.triangles = pointer(r.triangles) ? pointer(r.triangles) : (nullEmpty ? nullptr : spareIndex);
+    r.hostFace = reinterpret_cast<void*>(static_cast<std::uintptr_t>(in.U64()));
+    return r;
+}
+
+/// What the merge must give, by a literal walk: for each record vertex the number of the
+/// vertex it ends in, and each vertex's final position, normal and UV.
+struct MergeResult {
+    std::vector<int> of;
+    std::vector<CGeoVector> positions, normals;
+    std::vector<std::array<float, 2>> uvs;
+};
+
+inline MergeResult WalkMerge(const HostRecord& r, float tolerance) {
+    MergeResult m;
+    const int n = r.record.numVertices > 0 ? r.record.numVertices : 0;
+    for (int i = 0; i < n; ++i) {
+        const CGeoVector p(&r.positions[3 * i]);
+        int found = -1;
+        if (r.record.mergeVertices != 0)
+            for (std::size_t j = 0; j < m.positions.size() && found < 0; ++j)
+                if ((m.positions[j] - p).Norm() < 0.1f * tolerance)
+                    found = static_cast<int>(j);
+        if (found < 0) {
+            found = static_cast<int>(m.positions.size());
+            m.positions.emplace_back();
+            m.normals.emplace_back();
+            m.uvs.emplace_back();
+        }
+        m.positions[found] = p;
+        m.normals[found] = CGeoVector(&r.normals[3 * i]);
+        m.uvs[found] = {static_cast<float>(r.uvs[2 * i]), static_cast<float>(r.uvs[2 * i + 1])};
+        m.of.push_back(found);
+    }
+    return m;
+}
+
+inline void HostImportTarget(const std::uint8_t* data, std::size_t size) {
+    ByteReader in(data, size);
+    MgObject object;
+    if (in.Bool()) // sometimes into an object that has a face already
+        object.NewFace()->SetGeoFaceId(7);
+    const HostRecord r = DecodeHostRecord(in);
+    MgFace* face = nullptr;
+    try {
+        face = object.FillFacesInObj(r.record, r.hostFace);
+    } catch (const char* message) {
+        Fail(std::string("host import threw ") + message); // every facet has three vertices
+    }
+    CheckObject(object);
+    MGFUZZ_CHECK(face == object.FaceList().back(), "the new face is the last");
+    MGFUZZ_CHECK(face->GeoFaceId() == reinterpret_cast<std::intptr_t>(r.hostFace), "face id");
+    const float tolerance = static_cast<float>(r.record.faceTolerance);
+    MGFUZZ_CHECK(face->GeoTolerance() == tolerance ||
+                     (std::isnan(tolerance) && std::isnan(face->GeoTolerance())),
+                 "tolerance");
+    if (!face->Corrupt())
+        for (const MgCorner* c : face->CornerList())
+            MGFUZZ_CHECK(c->Edge(), "after a good edge rebuild every corner sits on an edge");
+
+    // the facets, in triangle order, against the literal walk
+    const MergeResult m = WalkMerge(r, face->GeoTolerance());
+    std::unordered_map<int, const MgVertex*> byWalk;
+    std::unordered_map<const MgVertex*, int> byFace;
+    auto facet = face->FacetList().begin();
+    const int triangles = r.record.numTriangles > 0 ? r.record.numTriangles : 0;
+    for (int t = 0; t < triangles; ++t) {
+        const int* idx = &r.triangles[3 * t];
+        if (idx[0] == idx[1] || idx[1] == idx[2] || idx[2] == idx[0])
+            continue;
+        MGFUZZ_CHECK(facet != face->FacetList().end(), "a facet per kept triangle");
+        const MgFacet* f = *facet++;
+        for (int k = 0; k < 3; ++k) {
+            const int want = m.of[idx[k]];
+            const MgVertex* v = f->Vertex(k);
+            // the same walk vertex is the same face vertex, across facets too
+            MGFUZZ_CHECK(byWalk.emplace(want, v).first->second == v &&
+                             byFace.emplace(v, want).first->second == want,
+                         "merging differs from the walk's");
+            MGFUZZ_CHECK(SameBits(v->Vertex(), m.positions[want]) &&
+                             SameBits(v->Normal(), m.normals[want]) &&
+                             std::memcmp(v->GeoUV(), m.uvs[want].data(), 2 * sizeof(float)) == 0,
+                         "merged vertex values differ from the walk's");
+        }
+    }
+    MGFUZZ_CHECK(facet == face->FacetList().end(), "no facet beyond the kept triangles");
+    MGFUZZ_CHECK(static_cast<int>(byFace.size()) == face->NumVertices(),
+                 "the face keeps exactly the vertices its facets use");
+}
+
+} // namespace mgfuzz

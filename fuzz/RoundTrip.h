@@ -1,0 +1,121 @@
+// Saving a model as SCB text and reading it back: the same faces, items and numbering.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "Invariants.h"
+
+namespace mgfuzz {
+
+inline bool Finite(const CGeoVector& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+/// Whether every number the writer puts out for the object is finite. A non-finite one is
+/// written as "nan" or "inf", which the reader does not take for a number.
+inline bool AllFinite(const MgObject& object) {
+    for (const MgFace* face : object.FaceList()) {
+        if (!std::isfinite(face->GeoTolerance()))
+            return false;
+        for (const MgVertex* v : face->VertexList())
+            if (!Finite(v->Vertex()) || !Finite(v->Normal()) || !std::isfinite(v->GeoUV()[0]) ||
+                !std::isfinite(v->GeoUV()[1]))
+                return false;
+        for (const MgCorner* c : face->CornerList())
+            if (!Finite(c->Position()))
+                return false;
+    }
+    return true;
+}
+
+/// A face's items by their places in its lists, as the writer numbers them; -1 for null.
+struct FaceNumbers {
+    std::vector<std::array<int, 6>> facets; // three vertex numbers, three neighbour numbers
+    std::vector<std::vector<int>> edges;
+};
+
+inline FaceNumbers NumberItems(const MgFace* face) {
+    std::unordered_map<const MgVertex*, int> vertices;
+    std::unordered_map<const MgFacet*, int> facets;
+    for (const MgVertex* v : face->VertexList())
+        vertices.emplace(v, static_cast<int>(vertices.size()));
+    for (const MgFacet* f : face->FacetList())
+        facets.emplace(f, static_cast<int>(facets.size()));
+    FaceNumbers numbers;
+    for (const MgFacet* f : face->FacetList()) {
+        std::array<int, 6> row{};
+        for (int i = 0; i < 3; ++i) {
+            row[i] = f->Vertex(i) ? vertices.at(f->Vertex(i)) : -1;
+            row[3 + i] = f->Neighbor(i) ? facets.at(f->Neighbor(i)) : -1;
+        }
+        numbers.facets.push_back(row);
+    }
+    for (const MgEdge* e : face->EdgeList()) {
+        numbers.edges.emplace_back();
+        for (const MgVertex* v : e->VertexList())
+            numbers.edges.back().push_back(vertices.at(v));
+    }
+    return numbers;
+}
+
+inline bool Close(float a, float b) {
+    if (a == b)
+        return true;
+    const float scale = std::fmax(std::fabs(a), std::fabs(b));
+    return std::fabs(a - b) <= 1e-5f * scale + 1e-37f;
+}
+
+/// Saves `object` with SaveSCB, reads the text back with LoadSCB into a new object and
+/// compares: the name; per face the id, true direction, the vertices (positions to the six
+/// digits written), and every facet's vertex and neighbour numbers and every edge's vertex
+/// numbers. Reading may fail with "File problem" only when a written number is not finite.
+/// Hands the object read back to `keep` when given.
+inline void CheckRoundTrip(const MgObject& object, std::unique_ptr<MgObject>* keep = nullptr) {
+    CheckObject(object);
+    std::ostringstream out;
+    object.SaveSCB(out, "roundtrip");
+    std::istringstream in(out.str());
+    std::unique_ptr<MgObject> copy(new MgObject());
+    try {
+        const std::string name = copy->LoadSCB(in);
+        MGFUZZ_CHECK(name == "roundtrip", "name read back");
+    } catch (const char* message) {
+        MGFUZZ_CHECK(std::strcmp(message, "File problem") == 0, std::string("thrown ") + message);
+        MGFUZZ_CHECK(!AllFinite(object), "text written from finite numbers does not read back");
+        CheckObject(*copy);
+        if (keep)
+            *keep = std::move(copy);
+        return;
+    }
+    CheckObject(*copy);
+    MGFUZZ_CHECK(copy->FaceList().size() == object.FaceList().size(), "face count read back");
+    auto it = copy->FaceList().begin();
+    for (const MgFace* face : object.FaceList()) {
+        const MgFace* back = *it++;
+        MGFUZZ_CHECK(back->GeoFaceId() == face->GeoFaceId(), "face id read back");
+        MGFUZZ_CHECK(back->TrueDirection() == face->TrueDirection(), "true direction read back");
+        MGFUZZ_CHECK(back->NumVertices() == face->NumVertices(), "vertex count read back");
+        auto bv = back->VertexList().begin();
+        for (const MgVertex* v : face->VertexList()) {
+            const CGeoVector& p = v->Vertex();
+            const CGeoVector& q = (*bv++)->Vertex();
+            MGFUZZ_CHECK(Close(p.x, q.x) && Close(p.y, q.y) && Close(p.z, q.z),
+                         "vertex position read back");
+        }
+        const FaceNumbers written = NumberItems(face);
+        const FaceNumbers read = NumberItems(back);
+        MGFUZZ_CHECK(read.facets == written.facets, "facets read back");
+        MGFUZZ_CHECK(read.edges == written.edges, "edges read back");
+    }
+    if (keep)
+        *keep = std::move(copy);
+}
+
+} // namespace mgfuzz

@@ -1,0 +1,184 @@
+// The fuzz targets' bodies, shared by the libFuzzer programs and the regression test.
+//
+// Each target feeds the input to one entry point of the library, catches the library's own
+// failures (a thrown message text, which must be one the operation may throw), checks the
+// model's invariants and deletes the model. A broken invariant is thrown as a Finding; any
+// other exception escapes; a crash is a crash.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "Builders.h"
+#include "HostImportTarget.h"
+#include "Invariants.h"
+#include "Operations.h"
+#include "RoundTrip.h"
+#include "mgmesh/io/MyProgressNotify.h"
+#include "mgmesh/multi/CMgMultiObject.h"
+
+namespace mgfuzz {
+
+/// Counts the progress steps; the readers must call nothing else.
+class CountingProgress : public MyProgressNotify {
+public:
+    void Step() override { ++steps; }
+    long steps = 0;
+};
+
+inline std::string AsText(const std::uint8_t* data, std::size_t size) {
+    return std::string(reinterpret_cast<const char*>(data), size);
+}
+
+/// Fails unless `message` is one of `allowed`.
+inline void ExpectMessage(const char* message, std::initializer_list<const char*> allowed) {
+    for (const char* text : allowed)
+        if (std::strcmp(message, text) == 0)
+            return;
+    Fail(std::string("unexpected message \"") + message + "\"");
+}
+
+inline void LoadScbTarget(const std::uint8_t* data, std::size_t size) {
+    std::istringstream in(AsText(data, size));
+    CountingProgress progress;
+    MgObject object;
+    try {
+        object.LoadSCB(in, &progress);
+    } catch (const char* message) {
+        ExpectMessage(message, {"File problem"});
+    }
+    CheckRoundTrip(object);
+}
+
+inline void LoadFromScbTarget(const std::uint8_t* data, std::size_t size) {
+    MgObject object;
+    ShapeParams square;
+    square.shape = Shape::Grid;
+    MgFace* first = BuildShape(object, square);
+    first->RebuildEdges();
+    ShapeParams tetrahedron;
+    tetrahedron.shape = Shape::Tetrahedron;
+    MgFace* second = BuildShape(object, tetrahedron);
+    second->RebuildEdges();
+    const int facets = object.NumFacets(), vertices = object.NumVertices();
+
+    std::istringstream in(AsText(data, size));
+    CountingProgress progress;
+    try {
+        // a run of faces, then whatever follows it read as a second run, as the multi-part
+        // reader does after a part's end word
+        const std::string end = object.LoadFromSCB(in, &progress);
+        MGFUZZ_CHECK(end != "faceBegin", "the end word of a run of faces");
+        if (!end.empty())
+            object.LoadFromSCB(in, &progress);
+    } catch (const char* message) {
+        ExpectMessage(message, {"File problem"});
+    }
+    auto it = object.FaceList().begin();
+    MGFUZZ_CHECK(object.FaceList().size() >= 2 && *it++ == first && *it == second,
+                 "faces the object had stay first");
+    MGFUZZ_CHECK(first->NumFacets() + second->NumFacets() == facets &&
+                     first->NumVertices() + second->NumVertices() == vertices,
+                 "faces the object had are unchanged");
+    CheckRoundTrip(object);
+}
+
+inline void LoadStlTarget(const std::uint8_t* data, std::size_t size) {
+    std::istringstream in(AsText(data, size));
+    CountingProgress progress;
+    MgObject object;
+    try {
+        object.LoadSTL(in, &progress);
+    } catch (const char* message) {
+        ExpectMessage(message, {"File problem", "Unsupported file"});
+    }
+    MGFUZZ_CHECK(object.FaceList().size() == 1, "one face per solid");
+    MgFace* face = object.FaceList().back();
+    MGFUZZ_CHECK(face->GeoFaceId() == 0 && face->NumEdges() == 0 && face->CornerList().empty(),
+                 "a read solid has id 0, no edges and no corners");
+    MGFUZZ_CHECK(progress.steps == 7L * face->NumFacets(), "seven progress steps per facet");
+    for (const MgFacet* f : face->FacetList())
+        for (int i = 0; i < 3; ++i)
+            MGFUZZ_CHECK(f->Vertex(i) && !f->Neighbor(i), "a read facet: three vertices, no links");
+    CheckObject(object);
+    try {
+        face->RebuildEdges();
+    } catch (const char* message) {
+        Fail(std::string("edge rebuild of a read solid threw ") + message);
+    }
+    CheckObject(object);
+}
+
+inline void LoadTrgTarget(const std::uint8_t* data, std::size_t size) {
+    std::istringstream in(AsText(data, size));
+    CountingProgress progress;
+    MgObject object;
+    try {
+        object.LoadTRG(in, &progress);
+    } catch (const char* message) {
+        Fail(std::string("the TRG reader threw ") + message); // every facet has three vertices
+    }
+    for (const MgFace* face : object.FaceList())
+        MGFUZZ_CHECK(!face->Corrupt(), "a kept TRG face is not corrupt");
+    CheckObject(object);
+}
+
+inline void MultiLoadScbTarget(const std::uint8_t* data, std::size_t size) {
+    std::istringstream in(AsText(data, size));
+    CountingProgress progress;
+    CMgMultiObject multi;
+    multi.Init();
+    bool loaded = true;
+    try {
+        multi.LoadSCB(in, &progress);
+    } catch (const char* message) {
+        ExpectMessage(message, {"File problem", "Bad face structure"});
+        loaded = false;
+    }
+    MGFUZZ_CHECK(multi.UnprocessedObject() && multi.OriginalObject(), "objects after Init");
+    CheckObject(*multi.UnprocessedObject());
+    CheckObject(*multi.OriginalObject());
+    std::size_t faces = multi.UnprocessedObject()->FaceList().size();
+    int facets = multi.UnprocessedObject()->NumFacets();
+    int index = 0;
+    for (const MgObject* part : multi.ProcessedList()) {
+        MGFUZZ_CHECK(part && multi.PartObject(index++) == part, "parts in order");
+        CheckObject(*part);
+        faces += part->FaceList().size();
+        facets += part->NumFacets();
+    }
+    MGFUZZ_CHECK(multi.PartObject(index) == nullptr && multi.PartObject(-1) == nullptr,
+                 "no part beyond the list");
+    if (loaded) {
+        const MgObject* original = multi.OriginalObject();
+        MGFUZZ_CHECK(original->FaceList().size() == faces && original->NumFacets() == facets,
+                     "the original holds a copy of every face and facet");
+    }
+    (void)multi.Size();
+}
+
+struct Target {
+    const char* name;
+    void (*run)(const std::uint8_t*, std::size_t);
+};
+
+/// Every target, by the name of its fuzzer and of its folders of seeds and regression inputs.
+inline const Target (&AllTargets())[7] {
+    static const Target targets[7] = {
+        {"load_scb", LoadScbTarget},
+        {"load_from_scb", LoadFromScbTarget},
+        {"load_stl", LoadStlTarget},
+        {"load_trg", LoadTrgTarget},
+        {"multi_load_scb", MultiLoadScbTarget},
+        {"host_import", HostImportTarget},
+        {"operations", OperationsTarget},
+    };
+    return targets;
+}
+
+} // namespace mgfuzz

@@ -1,0 +1,113 @@
+// Indices that edge and corner building keep for one call (internal, not installed).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "mgmesh/geometry/CGeoVector.h"
+#include "mgmesh/model/MgLists.h"
+
+namespace mgmesh::detail {
+
+/// The open-side list of edge building, for one call. The sides of the facets are numbered
+/// 3 × facet number + side index, the vertices densely: the face's list first, then any other
+/// vertex a facet holds. While the list lives, each vertex's aux data holds its number; the
+/// caller writes its own values back. Every facet must hold three vertices.
+///
+/// The list as a walk would keep it: each side, met in order, is matched with the first
+/// earlier unmatched side that runs the other way, or else appended. Matching happens only
+/// within a pair of end vertices, so the sides are grouped by that pair and each group is
+/// played through on its own; the sides left over, in order, are the open list. Searches of
+/// it always take the first open side overall or the first leaving a vertex, which are kept
+/// per vertex. Linear in sides and vertices.
+class OpenSideList {
+public:
+    static constexpr std::uint32_t npos = 0xffffffffu;
+
+    OpenSideList(const MgVertexList& vertices, const MgFacetList& facets);
+    OpenSideList(const OpenSideList&) = delete;
+    OpenSideList& operator=(const OpenSideList&) = delete;
+
+    std::uint32_t NumVertices() const { return std::uint32_t(m_vertices.size()); }
+    std::uint32_t NumSides() const { return std::uint32_t(m_from.size()); }
+    /// The vertex of a number, or null once it was forgotten.
+    MgVertex* Vertex(std::uint32_t n) const { return m_vertices[n]; }
+    /// The number of a vertex the list has numbered (read from its aux data).
+    std::uint32_t NumberOf(const MgVertex* v) const;
+    /// The vertex is about to be deleted.
+    void Forget(std::uint32_t n) { m_vertices[n] = nullptr; }
+    std::uint32_t From(std::uint32_t side) const { return m_from[side]; }
+    std::uint32_t To(std::uint32_t side) const {
+        return m_from[side - side % 3 + (side % 3 + 1) % 3];
+    }
+
+    /// Matches the sides and links the facets across every matched pair, both ways.
+    void MatchSides();
+    /// Takes the first open side, or gives npos when none is left. After MatchSides.
+    std::uint32_t TakeFirst();
+    /// Takes the first open side that leaves vertex n, or gives npos. After MatchSides.
+    std::uint32_t TakeFrom(std::uint32_t n);
+
+private:
+    std::uint32_t Number(MgVertex* v);
+    // stable counting sort of the sides that are still open by a per-side key
+    template <class Key> void Sort(Key key);
+
+    std::vector<MgVertex*> m_vertices;
+    std::vector<MgFacet*> m_facets;
+    std::vector<std::uint32_t> m_from;  // per side, its start vertex
+    std::vector<std::uint8_t> m_gone;   // per side: matched, or taken from the list
+    std::vector<std::uint32_t> m_start; // per vertex, where its run of sorted sides begins
+    std::vector<std::uint32_t> m_sorted;
+    std::vector<std::uint32_t> m_head; // per vertex, the next of its open sides to take
+    std::uint32_t m_first = 0;         // no open side comes before this one
+};
+
+/// The vertices of a face's edges, each occurrence with its place: the edge and the position
+/// in its vertex list. Find gives what a walk over the edges in list order, and each edge's
+/// vertices from the front, would give: the first occurrence whose vertex is free (aux data 0)
+/// and lies at a distance (vertex − point).Norm() strictly below the radius. A uniform grid
+/// narrows the candidates; the distance test itself is the walk's, so rounding, signed zeros,
+/// infinities and NaN behave exactly as in the walk. Free vertices must only ever be taken
+/// (their aux data made non-zero) while the grid lives, never freed again.
+class EdgeVertexGrid {
+public:
+    struct Spot {
+        MgVertex* vertex;
+        MgEdge* edge;
+        MgVertexList::const_iterator at;
+    };
+
+    EdgeVertexGrid(const MgEdgeList& edges, float radius);
+    EdgeVertexGrid(const EdgeVertexGrid&) = delete;
+    EdgeVertexGrid& operator=(const EdgeVertexGrid&) = delete;
+
+    /// The first qualifying spot, or null. Near-constant time for data of bounded local density.
+    const Spot* Find(const CGeoVector& point);
+
+private:
+    struct CellKey {
+        std::int64_t x, y, z;
+        bool operator==(const CellKey& o) const { return x == o.x && y == o.y && z == o.z; }
+    };
+    struct CellHash {
+        std::size_t operator()(const CellKey& k) const;
+    };
+    struct Range {
+        std::uint32_t begin, end;
+    };
+
+    bool CellOf(const CGeoVector& p, CellKey& key) const;
+    std::uint32_t NextFree(std::uint32_t i); // the first index >= i whose vertex may be free
+
+    float m_radius;
+    double m_cell = 0;                   // cell width, at least the radius
+    std::vector<Spot> m_spots;           // in walk order
+    std::vector<std::uint32_t> m_sorted; // spot numbers by cell, walk order in a cell
+    std::vector<std::uint32_t> m_skip;   // per sorted index, a later index to go on from
+    std::unordered_map<CellKey, Range, CellHash> m_cells;
+};
+
+} // namespace mgmesh::detail

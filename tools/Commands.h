@@ -1,0 +1,34 @@
+// The subcommands of mgtool. Each returns the exit status; the library's message texts and
+// ToolErrors for a file are reported as "mgtool: FILE: message" on standard error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Scene.h"
+
+namespace mgtool {
+
+struct RenderOptions {
+    std::string input;
+    std::string output;
+    DrawOptions draw;
+};
+
+struct ViewOptions {
+    std::string input;
+    DrawOptions draw;
+    bool click = false; // pick at (clickX, clickY) after the first frame, print it and exit
+    int clickX = 0;
+    int clickY = 0;
+};
+
+int RunInfo(const std::vector<std::string>& files, bool json);
+int RunConvert(const std::string& input, const std::string& output, const std::string& name);
+int RunRender(const RenderOptions& options);
+int RunView(const ViewOptions& options);
+
+/// Prints "mgtool: FILE: message" on standard error and returns the failure status.
+int ReportFailure(const std::string& file, const std::string& message);
+
+} // namespace mgtool

@@ -1,0 +1,316 @@
+// Loading model files: format detection, binary STL conversion and edge derivation.
+#include "Load.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <sys/stat.h>
+
+#include "Errors.h"
+#include "Progress.h"
+
+namespace mgtool {
+namespace {
+
+// A render face that notes its id when it is deleted while a load listens: the TRG reader
+// deletes faces whose edges it cannot derive, and those are reported, not hidden.
+class ToolFace : public MgGrFace {
+public:
+    ToolFace(MgObject* parent, DropLog* log) : MgFace(parent), MgGrFace(parent), m_log(log) {}
+    ~ToolFace() override {
+        if (m_log->listening)
+            m_log->ids.push_back(GeoFaceId());
+    }
+
+private:
+    DropLog* m_log;
+};
+
+class ToolObject : public MgGrObject {
+public:
+    explicit ToolObject(DropLog* log) : m_log(log) {}
+    MgFace* NewFace() override { return new ToolFace(this, m_log); }
+
+private:
+    DropLog* m_log;
+};
+
+// Listens for deleted faces for the length of one reader call, also when it throws.
+class Listening {
+public:
+    explicit Listening(DropLog& log) : m_log(log) { m_log.listening = true; }
+    ~Listening() { m_log.listening = false; }
+    Listening(const Listening&) = delete;
+    Listening& operator=(const Listening&) = delete;
+
+private:
+    DropLog& m_log;
+};
+
+std::string ReadFile(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        throw ToolError("is a directory");
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw ToolError(std::string("cannot open (") + std::strerror(errno) + ")");
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad())
+        throw ToolError("cannot read");
+    return bytes.str();
+}
+
+std::size_t SkipSpace(const std::string& text, std::size_t pos) {
+    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos])))
+        ++pos;
+    return pos;
+}
+
+// The whitespace-separated word at or after `pos`; `pos` moves past it.
+std::string NextWord(const std::string& text, std::size_t& pos) {
+    pos = SkipSpace(text, pos);
+    const std::size_t start = pos;
+    while (pos < text.size() && !std::isspace(static_cast<unsigned char>(text[pos])))
+        ++pos;
+    return text.substr(start, pos - start);
+}
+
+bool StartsWith(const std::string& text, std::size_t pos, const char* prefix) {
+    return text.compare(pos, std::strlen(prefix), prefix) == 0;
+}
+
+std::string Stem(const std::string& path) {
+    std::string base = path.substr(path.find_last_of('/') + 1);
+    const std::size_t dot = base.find_last_of('.');
+    if (dot != std::string::npos && dot > 0)
+        base.erase(dot);
+    return base.empty() ? "model" : base;
+}
+
+bool HasTrgName(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string ext = path.substr(path.size() - 4);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".trg";
+}
+
+// A text that starts with "solid" is ASCII STL unless its size is also that of a binary STL
+// and its second line does not open a facet: some binary exporters begin the header with
+// "solid" too.
+Format DetectFormat(const std::string& path, const std::string& bytes) {
+    std::size_t pos = 0;
+    const std::string first = NextWord(bytes, pos);
+    if (first == "scb1")
+        return Format::ScbSingle;
+    if (first == "scb2")
+        return Format::ScbMulti;
+    if (HasTrgName(path))
+        return Format::Trg;
+    const std::size_t start = SkipSpace(bytes, 0);
+    if (StartsWith(bytes, start, "solid")) {
+        if (!HasBinaryStlSize(bytes))
+            return Format::StlAscii;
+        std::size_t line = bytes.find('\n', start);
+        if (line == std::string::npos)
+            return Format::StlBinary;
+        const std::string second = NextWord(bytes, ++line);
+        return second == "facet" || second == "endsolid" ? Format::StlAscii : Format::StlBinary;
+    }
+    if (HasBinaryStlSize(bytes))
+        return Format::StlBinary;
+    if (bytes.empty())
+        throw ToolError("empty file");
+    throw ToolError("unrecognised format (not SCB, ASCII or binary STL, nor a .trg file)");
+}
+
+// The rest of an ASCII STL's first line ("solid NAME"), without surrounding space or quotes;
+// the file's stem when that is empty.
+std::string StlName(const std::string& text, const std::string& path) {
+    const std::size_t start = SkipSpace(text, 0) + 5;
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    std::string name = text.substr(start, end - start);
+    const char* trim = " \t\r\v\f\"";
+    name.erase(0, std::min(name.find_first_not_of(trim), name.size()));
+    name.erase(name.find_last_not_of(trim) + 1);
+    return name.empty() ? Stem(path) : name;
+}
+
+// The name of an "scb2" file: the word after "part", or the library's default.
+std::string MultiScbName(const std::string& text) {
+    std::size_t pos = 0;
+    NextWord(text, pos);
+    if (NextWord(text, pos) != "part")
+        return "NoName";
+    return NextWord(text, pos);
+}
+
+// Reads every solid of an ASCII STL text into its own face (the library reads one per call;
+// solids after the first get ids 1, 2, ...), then derives each face's edges.
+void LoadStlText(Model& model, std::istream& in, MyProgressNotify* progress) {
+    std::vector<MgFace*> faces;
+    for (std::intptr_t solid = 0;; ++solid) {
+        model.object->LoadSTL(in, progress);
+        MgFace* face = model.object->FaceList().back();
+        if (solid > 0)
+            face->SetGeoFaceId(solid);
+        faces.push_back(face);
+        in.ignore(std::numeric_limits<std::streamsize>::max(), '\n'); // the "endsolid" line
+        in >> std::ws;
+        char head[6] = {};
+        if (!in.good() || !in.read(head, 5) || std::strcmp(head, "solid") != 0)
+            break;
+        in.seekg(-5, std::ios::cur);
+    }
+    for (MgFace* face : faces) {
+        EdgeStatus& status = model.edges[face];
+        try {
+            status.kind = face->RebuildEdges() ? EdgeStatus::Derived : EdgeStatus::Failed;
+        } catch (const char* message) {
+            status.kind = EdgeStatus::Threw;
+            status.message = message;
+        }
+    }
+}
+
+} // namespace
+
+const char* FormatName(Format format) {
+    switch (format) {
+    case Format::ScbSingle:
+        return "scb1";
+    case Format::ScbMulti:
+        return "scb2";
+    case Format::StlAscii:
+        return "stl-ascii";
+    case Format::StlBinary:
+        return "stl-binary";
+    case Format::Trg:
+        return "trg";
+    }
+    return "unknown";
+}
+
+std::vector<std::pair<std::string, MgGrObject*>> Model::Objects() const {
+    std::vector<std::pair<std::string, MgGrObject*>> objects;
+    if (object) {
+        objects.emplace_back("object", object.get());
+    } else if (multi) {
+        if (auto* unprocessed = dynamic_cast<MgGrObject*>(multi->UnprocessedObject()))
+            objects.emplace_back("unprocessed", unprocessed);
+        int number = 0;
+        for (MgObject* part : multi->ProcessedList()) {
+            ++number;
+            if (auto* drawable = dynamic_cast<MgGrObject*>(part))
+                objects.emplace_back("part " + std::to_string(number), drawable);
+        }
+    }
+    return objects;
+}
+
+MgObject* Model::Whole() const {
+    return object ? object.get() : multi->OriginalObject();
+}
+
+EdgeStatus Model::EdgesOf(const MgFace* face) const {
+    const auto found = edges.find(face);
+    return found == edges.end() ? EdgeStatus() : found->second;
+}
+
+bool HasBinaryStlSize(const std::string& bytes) {
+    if (bytes.size() < 84)
+        return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + 80;
+    const std::uint64_t count = p[0] | p[1] << 8 | p[2] << 16 | std::uint64_t(p[3]) << 24;
+    return 84 + 50 * count == bytes.size();
+}
+
+long CountLines(const std::string& text) {
+    long lines = 0;
+    for (const char *p = text.data(), *end = p + text.size();
+         (p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr; ++p)
+        ++lines;
+    return lines;
+}
+
+std::string BinaryStlToAscii(const std::string& bytes, const std::string& name) {
+    if (!HasBinaryStlSize(bytes))
+        throw ToolError("not a binary STL (size does not match the facet count)");
+    const std::size_t count = (bytes.size() - 84) / 50;
+    std::string text = "solid " + name + "\n";
+    text.reserve(text.size() + count * 260 + 64);
+    char line[128];
+    for (std::size_t k = 0; k < count; ++k) {
+        float v[12];
+        std::memcpy(v, bytes.data() + 84 + 50 * k, sizeof v); // little-endian, as on the host
+        std::snprintf(line, sizeof line, "facet normal %.9g %.9g %.9g\nouter loop\n", v[0], v[1],
+                      v[2]);
+        text += line;
+        for (int i = 1; i <= 3; ++i) {
+            std::snprintf(line, sizeof line, "vertex %.9g %.9g %.9g\n", v[3 * i], v[3 * i + 1],
+                          v[3 * i + 2]);
+            text += line;
+        }
+        text += "endloop\nendfacet\n";
+    }
+    text += "endsolid " + name + "\n";
+    return text;
+}
+
+std::unique_ptr<Model> LoadModel(const std::string& path, bool progress) {
+    const auto start = std::chrono::steady_clock::now();
+    auto model = std::make_unique<Model>();
+    model->path = path;
+    std::string bytes = ReadFile(path);
+    model->format = DetectFormat(path, bytes);
+    if (model->format == Format::StlBinary) {
+        bytes = BinaryStlToAscii(bytes, Stem(path));
+        model->name = Stem(path);
+    }
+    ProgressBar bar("loading " + path, CountLines(bytes));
+    MyProgressNotify* receiver = progress ? bar.Receiver() : nullptr;
+    std::istringstream in(bytes);
+    switch (model->format) {
+    case Format::ScbSingle:
+        model->object = std::make_unique<ToolObject>(&model->dropped);
+        model->name = model->object->LoadSCB(in, receiver);
+        break;
+    case Format::ScbMulti:
+        model->multi = std::make_unique<CMgGrMultiObject>();
+        model->multi->Init();
+        model->multi->LoadSCB(in, receiver);
+        model->name = MultiScbName(bytes);
+        break;
+    case Format::StlAscii:
+        model->name = StlName(bytes, path);
+        [[fallthrough]];
+    case Format::StlBinary:
+        model->object = std::make_unique<ToolObject>(&model->dropped);
+        LoadStlText(*model, in, receiver);
+        break;
+    case Format::Trg: {
+        model->object = std::make_unique<ToolObject>(&model->dropped);
+        {
+            Listening listening(model->dropped);
+            model->name = model->object->LoadTRG(in, receiver);
+        }
+        for (MgFace* face : model->object->FaceList())
+            model->edges[face].kind = EdgeStatus::Derived;
+        break;
+    }
+    }
+    bar.Finish();
+    model->loadSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return model;
+}
+
+} // namespace mgtool

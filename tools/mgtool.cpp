@@ -1,0 +1,337 @@
+// mgtool: loads, reports on, converts and draws the models that the mgmesh library reads.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "Errors.h"
+#include "Progress.h"
+#include "Report.h"
+
+namespace mgtool {
+namespace {
+
+const char kUsage[] =
+    "usage: mgtool info [--json] FILE...\n"
+    "       mgtool convert IN OUT.scb [--name NAME]\n"
+    "       mgtool render IN -o OUT.png [--size WxH] [--view iso|top|front|side] [--edges]\n"
+    "                     [--no-fill] [--highlight FACEID] [--color R,G,B]\n"
+    "       mgtool view IN [--size WxH] [--view iso|top|front|side] [--edges] [--no-fill]\n"
+    "                   [--highlight FACEID] [--color R,G,B] [--click X,Y]\n"
+    "Formats: SCB (\"scb1\", \"scb2\"), ASCII and binary STL, TRG (by its .trg name).\n";
+
+// The command line after the subcommand: options (with their values) and the other words.
+class Arguments {
+public:
+    Arguments(int argc, char** argv) : m_words(argv + 2, argv + argc) {}
+
+    bool Done() const { return m_next >= m_words.size(); }
+    // The next word; options are recognised only before a "--".
+    std::string Next() { return m_words[m_next++]; }
+    bool IsOption(const std::string& word) {
+        if (m_noMoreOptions || word.size() < 2 || word[0] != '-')
+            return false;
+        if (word == "--") {
+            m_noMoreOptions = true;
+            return false;
+        }
+        return true;
+    }
+    std::string Value(const std::string& option) {
+        if (Done())
+            throw UsageError("option " + option + " needs a value");
+        return Next();
+    }
+
+private:
+    std::vector<std::string> m_words;
+    std::size_t m_next = 0;
+    bool m_noMoreOptions = false;
+};
+
+long ParseInteger(const std::string& text, const std::string& what) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0)
+        throw UsageError(what + " must be an integer, not \"" + text + "\"");
+    return value;
+}
+
+// "AxB" or "A,B" into two integers.
+void ParsePair(const std::string& text, char separator, const std::string& what, long& a, long& b) {
+    const std::size_t at = text.find(separator);
+    if (at == std::string::npos)
+        throw UsageError(what + " must look like A" + separator + "B, not \"" + text + "\"");
+    a = ParseInteger(text.substr(0, at), what);
+    b = ParseInteger(text.substr(at + 1), what);
+}
+
+void ParseSize(const std::string& text, DrawOptions& draw) {
+    long width = 0, height = 0;
+    ParsePair(text, 'x', "--size", width, height);
+    if (width < 1 || height < 1 || width > 8192 || height > 8192)
+        throw UsageError("--size must be between 1x1 and 8192x8192");
+    draw.width = static_cast<int>(width);
+    draw.height = static_cast<int>(height);
+}
+
+void ParseColor(const std::string& text, DrawOptions& draw) {
+    float rgb[3];
+    const char* p = text.c_str();
+    for (int i = 0; i < 3; ++i) {
+        char* end = nullptr;
+        rgb[i] = std::strtof(p, &end);
+        if (end == p || !(rgb[i] >= 0 && rgb[i] <= 1) || *end != (i < 2 ? ',' : '\0'))
+            throw UsageError("--color must be three numbers from 0 to 1, like 0.8,0.5,0.2");
+        p = end + 1;
+    }
+    draw.color = true;
+    std::memcpy(draw.rgb, rgb, sizeof rgb);
+}
+
+ViewDir ParseView(const std::string& text) {
+    if (text == "iso")
+        return ViewDir::Iso;
+    if (text == "top")
+        return ViewDir::Top;
+    if (text == "front")
+        return ViewDir::Front;
+    if (text == "side")
+        return ViewDir::Side;
+    throw UsageError("--view must be iso, top, front or side");
+}
+
+// The options render and view share; false when `option` is none of them.
+bool ParseDrawOption(const std::string& option, Arguments& args, DrawOptions& draw) {
+    if (option == "--size")
+        ParseSize(args.Value(option), draw);
+    else if (option == "--view")
+        draw.view = ParseView(args.Value(option));
+    else if (option == "--edges")
+        draw.edges = true;
+    else if (option == "--no-fill")
+        draw.fill = false;
+    else if (option == "--highlight") {
+        draw.highlight = true;
+        draw.highlightId = ParseInteger(args.Value(option), "--highlight");
+    } else if (option == "--color")
+        ParseColor(args.Value(option), draw);
+    else
+        return false;
+    return true;
+}
+
+[[noreturn]] void UnknownOption(const std::string& option) {
+    throw UsageError("unknown option " + option);
+}
+
+// Collects the words that are not options, checking their number.
+void Positional(std::vector<std::string>& words, const std::string& word, std::size_t most,
+                const char* what) {
+    if (words.size() >= most)
+        throw UsageError(std::string("too many arguments for ") + what + ": " + word);
+    words.push_back(word);
+}
+
+int Info(Arguments& args) {
+    bool json = false;
+    std::vector<std::string> files;
+    while (!args.Done()) {
+        const std::string word = args.Next();
+        if (!args.IsOption(word))
+            files.push_back(word);
+        else if (word == "--json")
+            json = true;
+        else
+            UnknownOption(word);
+    }
+    if (files.empty())
+        throw UsageError("info needs at least one file");
+    return RunInfo(files, json);
+}
+
+int Convert(Arguments& args) {
+    std::vector<std::string> files;
+    std::string name;
+    bool named = false;
+    while (!args.Done()) {
+        const std::string word = args.Next();
+        if (!args.IsOption(word))
+            Positional(files, word, 2, "convert");
+        else if (word == "--name") {
+            name = args.Value(word);
+            named = true;
+        } else
+            UnknownOption(word);
+    }
+    if (files.size() != 2)
+        throw UsageError("convert needs an input and an output file");
+    if (named && (name.empty() || name.find_first_of(" \t\r\n\v\f") != std::string::npos))
+        throw UsageError("--name must be one word: SCB keeps the name up to its first space");
+    return RunConvert(files[0], files[1], name);
+}
+
+int Render(Arguments& args) {
+    RenderOptions options;
+    std::vector<std::string> files;
+    while (!args.Done()) {
+        const std::string word = args.Next();
+        if (!args.IsOption(word))
+            Positional(files, word, 1, "render");
+        else if (word == "-o" || word == "--output")
+            options.output = args.Value(word);
+        else if (!ParseDrawOption(word, args, options.draw))
+            UnknownOption(word);
+    }
+    if (files.size() != 1)
+        throw UsageError("render needs an input file");
+    if (options.output.empty())
+        throw UsageError("render needs -o OUT.png");
+    options.input = files[0];
+    return RunRender(options);
+}
+
+int View(Arguments& args) {
+    ViewOptions options;
+    std::vector<std::string> files;
+    while (!args.Done()) {
+        const std::string word = args.Next();
+        if (!args.IsOption(word))
+            Positional(files, word, 1, "view");
+        else if (word == "--click") {
+            long x = 0, y = 0;
+            ParsePair(args.Value(word), ',', "--click", x, y);
+            if (x < 0 || y < 0 || x >= 8192 || y >= 8192)
+                throw UsageError("--click must be a pixel inside the window");
+            options.click = true;
+            options.clickX = static_cast<int>(x);
+            options.clickY = static_cast<int>(y);
+        } else if (!ParseDrawOption(word, args, options.draw))
+            UnknownOption(word);
+    }
+    if (files.size() != 1)
+        throw UsageError("view needs an input file");
+    if (options.click &&
+        (options.clickX >= options.draw.width || options.clickY >= options.draw.height))
+        throw UsageError("--click must be a pixel inside the window (see --size)");
+    options.input = files[0];
+    return RunView(options);
+}
+
+// The SCB writer steps once per vertex, facet and edge line.
+long SaveSteps(const MgObject& object) {
+    return long(object.NumVertices()) + object.NumFacets() + object.NumEdges();
+}
+
+} // namespace
+
+int ReportFailure(const std::string& file, const std::string& message) {
+    std::fprintf(stderr, "mgtool: %s: %s\n", file.c_str(), message.c_str());
+    return kExitFailure;
+}
+
+int RunInfo(const std::vector<std::string>& files, bool json) {
+    int status = kExitOk;
+    std::string out = json ? "{\"files\": [" : "";
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        std::string message;
+        try {
+            const auto model = LoadModel(files[k], true);
+            out += json ? (k ? ", " : "") + ReportJson(*model) : ReportText(*model);
+        } catch (const char* text) {
+            message = text;
+        } catch (const std::exception& error) {
+            message = error.what();
+        }
+        if (!message.empty()) {
+            status = ReportFailure(files[k], message);
+            if (json)
+                out += (k ? ", " : "") + ErrorJson(files[k], message);
+        }
+        if (!json) { // a long list of files reports as it goes
+            std::fputs(out.c_str(), stdout);
+            out.clear();
+        }
+    }
+    if (json)
+        out += "]}\n";
+    std::fputs(out.c_str(), stdout);
+    std::fflush(stdout);
+    return status;
+}
+
+int RunConvert(const std::string& input, const std::string& output, const std::string& name) {
+    std::unique_ptr<Model> model;
+    try {
+        model = LoadModel(input, true);
+    } catch (const char* message) {
+        return ReportFailure(input, message);
+    } catch (const std::exception& error) {
+        return ReportFailure(input, error.what());
+    }
+    std::string title = name.empty() ? model->name : name;
+    // SCB reads the name back as one word
+    for (char& c : title)
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f')
+            c = '_';
+    if (title.empty())
+        title = "NoName";
+    std::ofstream out(output, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return ReportFailure(output, std::string("cannot write (") + std::strerror(errno) + ")");
+    try {
+        ProgressBar bar("saving " + output, SaveSteps(*model->Whole()));
+        model->Whole()->SaveSCB(out, title, bar.Receiver());
+    } catch (const char* message) {
+        out.close();
+        std::remove(output.c_str()); // no half-written model is left behind
+        return ReportFailure(output, message);
+    }
+    out.close();
+    if (!out) {
+        std::remove(output.c_str());
+        return ReportFailure(output, "cannot write (the disk may be full)");
+    }
+    return kExitOk;
+}
+
+} // namespace mgtool
+
+int main(int argc, char** argv) {
+    using namespace mgtool;
+    if (argc < 2) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    const std::string command = argv[1];
+    if (command == "-h" || command == "--help" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    Arguments args(argc, argv);
+    try {
+        if (command == "info")
+            return Info(args);
+        if (command == "convert")
+            return Convert(args);
+        if (command == "render")
+            return Render(args);
+        if (command == "view")
+            return View(args);
+        throw UsageError("unknown command " + command);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "mgtool: %s\n%s", error.what(), kUsage);
+        return kExitUsage;
+    } catch (const char* message) { // never expected here: every command reports its own
+        std::fprintf(stderr, "mgtool: %s\n", message);
+        return kExitFailure;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "mgtool: %s\n", error.what());
+        return kExitFailure;
+    }
+}
