@@ -1,6 +1,6 @@
 # mgmesh: the project's commands. Each installs what is missing, then builds out of tree.
 #   make test [SANITIZE=address,undefined|thread]   build and run every test
-#   make demo                                       build, install and run the sample host
+#   make demo                                       build, then report on and draw a bundled model
 #   make bench [FULL=1]                             run the benchmarks
 #   make install PREFIX=/some/where                 install library, headers and CMake package
 #   make format                                     clang-format the sources
@@ -55,11 +55,15 @@ package-test: build
 	cmake --build $(BUILD)/example
 	LD_LIBRARY_PATH=$(STAGE)/lib $(BUILD)/example/host_example >/dev/null && echo "package test: host example built against the installed package ran"
 
+DEMO_MODEL := examples/models/bracket.stl
+DEMO_PNG := $(CURDIR)/$(BUILD)/demo/bracket.png
+
 demo: build
 	cmake --install $(BUILD) >/dev/null
-	cmake -S examples -B $(BUILD)/example -G Ninja -DCMAKE_PREFIX_PATH=$(STAGE) >/dev/null
-	cmake --build $(BUILD)/example >/dev/null
-	LD_LIBRARY_PATH=$(STAGE)/lib $(BUILD)/example/host_example
+	@mkdir -p $(dir $(DEMO_PNG))
+	$(STAGE)/bin/mgtool info $(DEMO_MODEL)
+	$(STAGE)/bin/mgtool render $(DEMO_MODEL) -o $(DEMO_PNG) --size 800x600 --view iso --edges
+	@echo "picture written to $(DEMO_PNG)"
 
 bench: build
 	$(BUILD)/bench/mgmesh_bench $(if $(FULL),,--benchmark_filter='/(1024|4096|10000|16384|65536|100000)(/|$$)' )

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -393,4 +394,58 @@ TEST(Split, DerivedFaceCutsThroughItsOwnFactory) {
     EXPECT_EQ(face->NumFacets(), 6);
     face->reuse = nullptr;
     ExpectValidTopology(face);
+}
+
+// ---- Odd input ----
+
+TEST(Split, RandomCutsOnOddFacesKeepTheModelSound) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(round);
+        MgObject object;
+        MgFace* face = object.NewFace();
+        // few vertices and many facets: repeated vertices, duplicates, sides met three times
+        std::vector<MgVertex*> v;
+        for (int i = 0, n = 2 + int(rng() % 5); i < n; ++i)
+            v.push_back(AddVertex(face, float(rng() % 3), float(rng() % 3)));
+        for (int k = int(rng() % 10); k >= 0; --k)
+            AddFacet(face, v[rng() % v.size()], v[rng() % v.size()], v[rng() % v.size()]);
+        face->RebuildEdges();
+        auto any = [&]() -> MgFacet* {
+            const std::size_t n = face->FacetList().size();
+            const std::size_t k = rng() % (n + 1);
+            return k == n ? nullptr : FacetAt(face, int(k));
+        };
+        for (int step = 0; step < 30; ++step) {
+            MgFacet* f = any();
+            if (!f)
+                continue;
+            const int side = int(rng() % 3);
+            const float t = float(rng() % 5) * 0.5f - 0.5f;
+            try {
+                switch (rng() % 3) {
+                case 0:
+                    f->Split(side, t);
+                    break;
+                case 1:
+                    f->SplitSubDiv(side, t);
+                    break;
+                default:
+                    f->Unsplit(any(), any(), any());
+                    break;
+                }
+            } catch (const char*) {
+                // refused or stopped half way; the model must stay sound either way
+            }
+            ExpectValidTopology(face, false);
+            // links may be one-sided here, but never lead out of the face's facets
+            const std::set<const MgFacet*> facets(face->FacetList().begin(),
+                                                  face->FacetList().end());
+            for (const MgFacet* g : face->FacetList())
+                for (int i = 0; i < 3; ++i)
+                    EXPECT_TRUE(!g->Neighbor(i) || facets.count(g->Neighbor(i)));
+            if (HasFailure())
+                return;
+        }
+    }
 }

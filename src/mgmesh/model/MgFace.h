@@ -92,7 +92,8 @@ public:
     /// Deletes all edges and derives neighbour links and boundary loops from the facets,
     /// deletes vertices no facet uses and re-attaches the corners. Returns false, and marks
     /// the face corrupt, when a vertex lies on the boundary more than once. Throws "Bad face
-    /// structure" when a loop cannot be closed. Near-linear in the facets.
+    /// structure" when a loop cannot be closed, or when a facet has an empty vertex slot.
+    /// Near-linear in the facets.
     bool RebuildEdges();
     /// Re-attaches corners to edge vertices within 0.1 × the tolerance, deletes corners that
     /// fit nowhere, and gives every edge with exactly one corner a second one opposite it.
@@ -100,7 +101,8 @@ public:
     /// Splits the boundary facet between `vertex` and the vertex at `at` (the one after
     /// `vertex` along the loop when `forward`, before it otherwise) at fraction t, inserts the
     /// new vertex into `edge` between them and returns its position. Throws "Vertices are not
-    /// on an edge" when no facet has the two vertices in that order.
+    /// on an edge" when no facet has the two vertices in that order, or for a null vertex or
+    /// edge, or `at` at the end of the list.
     MgVertexList::const_iterator AddEdgeVertex(MgVertex* vertex, MgVertexList::const_iterator at,
                                                MgEdge* edge, float t, bool forward);
 

@@ -61,15 +61,19 @@ public:
 
     /// Cuts side `side` at the fraction t from its start (a new vertex with interpolated
     /// position, normal and UV), and the neighbour across it too. Throws "Bad facet structure"
-    /// when the neighbour does not list this facet (this facet is already cut then).
+    /// when the neighbour does not list this facet (this facet is already cut then), and before
+    /// any change for a side outside 0 to 2, a null vertex or an empty slot at the side's ends.
     MgTwoFacets Split(int side, float t);
     /// As Split(int, float) with a prepared vertex of the same face, unused by both facets.
     MgTwoFacets Split(int side, MgVertex* v);
     /// Undoes a Split of this facet. Throws "Cannot unsplit unless facet was originally split
     /// by MgFacet::Split" or "Cannot unsplit if dependes on other splits"; nothing changes then.
+    /// A null split-off, this facet as its own split-off, or a neighbour (or its split-off)
+    /// equal to the split-off gives the first of the two texts.
     void Unsplit(MgFacet* splitOff, MgFacet* neighbor, MgFacet* neighborSplitOff);
     /// Cuts side `side` at fraction t with the halves exchanged (this facet keeps the half at
-    /// the side's end). Throws "Bad facet structure". No undo.
+    /// the side's end). Throws "Bad facet structure" (also for the bad arguments Split refuses).
+    /// No undo.
     MgFourFacetsSubDiv SplitSubDiv(int side, float t);
     MgFourFacetsSubDiv SplitSubDiv(int side, MgVertex* v);
 

@@ -1,0 +1,208 @@
+// Several threads each loading, rebuilding, refining, copying and saving models of their own
+// at the same time: each must get exactly what a lone thread gets. Run under
+// ThreadSanitizer (MGMESH_SANITIZE=thread) this also finds unsynchronised shared state.
+#include <atomic>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "mgmesh/mgmesh.h"
+#include "support/Shapes.h"
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Model(const std::string& name) {
+    return ReadText(std::string(MGMESH_SOURCE_DIR) + "/examples/models/" + name);
+}
+
+std::string Corpus(const std::string& name) {
+    return ReadText(std::string(MGMESH_CORPUS_DIR) + "/stl/" + name);
+}
+
+// What a job made, as text: its objects saved, with their counts.
+std::string Describe(const MgObject& object) {
+    std::ostringstream out;
+    out << object.FaceList().size() << ' ' << object.NumVertices() << ' ' << object.NumFacets()
+        << ' ' << object.NumEdges() << ' ' << object.Area() << '\n';
+    object.SaveSCB(out, "result");
+    return out.str();
+}
+
+// Loads an SCB model, copies it, reverses and rebuilds the copy, splits and unsplits a facet.
+std::string ScbJob(const std::string& text) {
+    MgObject object;
+    std::istringstream in(text);
+    object.LoadSCB(in);
+    MgObject copy;
+    copy.CopyObject(&object);
+    copy.Reverse();
+    for (MgFace* face : copy.FaceList()) {
+        face->RebuildEdges();
+        if (face->FacetList().empty())
+            continue;
+        MgFacet* f = face->FacetList().front();
+        MgFacet* n = f->Neighbor(0);
+        const MgTwoFacets made = f->Split(0, 0.25f);
+        f->Unsplit(made.first, n, made.second);
+        face->FacetList().back()->Split(1, 0.5f);
+    }
+    return Describe(object) + Describe(copy);
+}
+
+// Reads an STL solid and derives its edges; the face is then merged into a second object.
+std::string StlJob(const std::string& text) {
+    MgObject object;
+    std::istringstream in(text);
+    try {
+        object.LoadSTL(in);
+    } catch (const char* message) {
+        return std::string("thrown: ") + message + '\n' + Describe(object);
+    }
+    object.FaceList().front()->RebuildEdges();
+    std::unique_ptr<MgObject> merged(new MgObject());
+    merged->CopyObject(&object);
+    merged->CopyObject(&object);
+    merged->FaceList().front()->AddTo(merged->FaceList().back());
+    return Describe(object) + Describe(*merged);
+}
+
+std::string TrgJob(const std::string& text) {
+    MgObject object;
+    std::istringstream in(text);
+    const std::string name = object.LoadTRG(in);
+    return name + '\n' + Describe(object);
+}
+
+// A multi-part file into a drawable multi-part object (no drawing: no GL context here); the
+// faces it makes draw selection names from one table for the whole process.
+std::string MultiJob(const std::string& text) {
+    CMgGrMultiObject multi;
+    multi.Init();
+    std::istringstream in(text);
+    multi.LoadSCB(in);
+    std::string result = Describe(*multi.OriginalObject());
+    for (const MgObject* part : multi.ProcessedList())
+        for (const MgFace* face : part->FaceList())
+            if (const MgGrFace* gr = dynamic_cast<const MgGrFace*>(face))
+                result += MgGrFace::FromSelectionName(gr->SelectionName()) == gr ? "" : "bad name\n";
+    return result;
+}
+
+std::string GridJob(int n) {
+    MgObject object;
+    MgFace* face = shapes::Grid(object, n, n);
+    face->RebuildEdges();
+    for (int i = 0; i < 3 * n; ++i) {
+        const MgEdge* edge = face->EdgeList().front();
+        auto at = std::next(edge->VertexList().begin());
+        face->AddEdgeVertex(edge->VertexList().front(), at, face->EdgeList().front(), 0.5f, true);
+    }
+    const float uv[2] = {0, 0};
+    const std::vector<float> heights = {0.5f, -0.25f};
+    face->AddVertex(CGeoVector(0, 0, 0), CGeoVector(0, 0, 1), uv);
+    face->RebuildEdges();
+    HostAPILinearFace record{};
+    std::vector<double> positions, normals, uvs;
+    std::vector<int> triangles;
+    for (const MgFacet* f : face->FacetList())
+        for (int i = 0; i < 3; ++i) {
+            const CGeoVector& p = f->Vertex(i)->Vertex();
+            positions.insert(positions.end(), {p.x, p.y, p.z + heights[i % 2]});
+            normals.insert(normals.end(), {0, 0, 1});
+            uvs.insert(uvs.end(), {p.x, p.y});
+            triangles.push_back(static_cast<int>(triangles.size()));
+        }
+    record.mergeVertices = 1;
+    record.numVertices = static_cast<int>(positions.size() / 3);
+    record.numTriangles = static_cast<int>(triangles.size() / 3);
+    record.faceTolerance = 0.05;
+    record.positions = positions.data();
+    record.normals = normals.data();
+    record.uvs = uvs.data();
+    record.triangles = triangles.data();
+    object.FillFacesInObj(record, reinterpret_cast<void*>(42));
+    object.RemoveFaceId(0);
+    return Describe(object);
+}
+
+struct Job {
+    std::string name;
+    std::function<std::string()> run;
+};
+
+std::vector<Job> Jobs() {
+    std::vector<Job> jobs;
+    for (const char* name : {"box.scb", "assembly.scb"}) {
+        const std::string text = Model(name);
+        jobs.push_back({name, [text] { return ScbJob(text); }});
+    }
+    for (const char* name : {"bracket_parts.scb", "loose_pieces.scb", "assembly.scb"}) {
+        const std::string text = Model(name);
+        jobs.push_back({std::string("multi ") + name, [text] { return MultiJob(text); }});
+    }
+    {
+        const std::string text = Model("bracket.stl");
+        jobs.push_back({"bracket.stl", [text] { return StlJob(text); }});
+        const std::string trg = Model("pyramid.trg");
+        jobs.push_back({"pyramid.trg", [trg] { return TrgJob(trg); }});
+    }
+    for (const char* name : {"numpy-stl_Cube.stl", "admesh_block_normal-directions-bad.stl",
+                             "openscad_issue945e.stl"}) {
+        const std::string text = Corpus(name);
+        jobs.push_back({name, [text] { return StlJob(text); }});
+    }
+    jobs.push_back({"grid", [] { return GridJob(6); }});
+    return jobs;
+}
+
+TEST(Threads, SeparateModelsInParallelGiveWhatOneThreadGives) {
+    const std::vector<Job> jobs = Jobs();
+    std::vector<std::string> expected;
+    for (const Job& job : jobs) {
+        expected.push_back(job.run());
+        ASSERT_GT(expected.back().size(), 40u) << job.name;
+    }
+
+    constexpr int kThreads = 4, kRounds = 3;
+    std::vector<std::vector<std::string>> failures(kThreads);
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            ++ready;
+            while (ready.load() < kThreads) {
+            }
+            for (int round = 0; round < kRounds; ++round)
+                // each thread walks the jobs from its own start, so different jobs overlap
+                for (std::size_t k = 0; k < jobs.size(); ++k) {
+                    const std::size_t j = (k + static_cast<std::size_t>(t) * 3) % jobs.size();
+                    std::string got;
+                    try {
+                        got = jobs[j].run();
+                    } catch (const char* message) {
+                        got = message;
+                    }
+                    if (got != expected[j])
+                        failures[t].push_back(jobs[j].name);
+                }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int t = 0; t < kThreads; ++t)
+        for (const std::string& name : failures[t])
+            ADD_FAILURE() << "thread " << t << ": " << name << " differs from the lone run";
+}
+
+} // namespace
