@@ -1,58 +1,21 @@
 // Drawing a render object on Mesa llvmpipe: the first Draw (compiling the display list, with or
 // without strips), the replayed Draw, and the strip builder alone; frames per second and the
 // vertices the strips send per facet.
-#include <cstdio>
-#include <cstdlib>
-
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <benchmark/benchmark.h>
 
+#include "GlContext.h"
 #include "MeshGen.h"
 
 namespace {
-
-// A compatibility-profile context on a 256 × 256 pbuffer of EGL's surfaceless platform.
-void EnsureContext() {
-    static const bool ready = [] {
-        auto getDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
-            eglGetProcAddress("eglGetPlatformDisplayEXT"));
-        EGLDisplay display =
-            getDisplay ? getDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr)
-                       : EGL_NO_DISPLAY;
-        EGLint major = 0, minor = 0;
-        if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor) ||
-            !eglBindAPI(EGL_OPENGL_API))
-            return false;
-        const EGLint configAttribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
-                                        EGL_OPENGL_BIT,   EGL_DEPTH_SIZE,  16,
-                                        EGL_NONE};
-        EGLConfig config = nullptr;
-        EGLint count = 0;
-        if (!eglChooseConfig(display, configAttribs, &config, 1, &count) || count < 1)
-            return false;
-        const EGLint contextAttribs[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                         EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
-        EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttribs);
-        const EGLint surfaceAttribs[] = {EGL_WIDTH, 256, EGL_HEIGHT, 256, EGL_NONE};
-        EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttribs);
-        return context != EGL_NO_CONTEXT && surface != EGL_NO_SURFACE &&
-               eglMakeCurrent(display, surface, surface, context);
-    }();
-    if (!ready) {
-        std::fprintf(stderr, "RenderBench: no EGL surfaceless OpenGL context\n");
-        std::exit(1);
-    }
-}
 
 // A closed torus of about n facets, linked, lit and seen whole.
 struct Scene {
     MgGrObject object;
     MgGrFace* face;
     explicit Scene(int facets) {
-        EnsureContext();
+        bench::EnsureContext();
         face = dynamic_cast<MgGrFace*>(bench::Torus(object, facets));
         face->RebuildEdges();
         glViewport(0, 0, 256, 256);

@@ -4,60 +4,20 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
+#include "SphereGen.h"
 #include "mgmesh/detail/TokenReader.h"
 #include "mgmesh/mgmesh.h"
 
 namespace {
 
-// An icosahedron subdivided `levels` times onto a sphere of radius 100, as one closed face
-// with its neighbour links: 20·4^levels facets.
+// The closed icosphere of 20·4^levels facets as one face with its neighbour links.
 std::unique_ptr<MgObject> IcosphereObject(int levels) {
-    const float t = 1.6180339887f;
-    std::vector<CGeoVector> points = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0},
-                                      {0, -1, t}, {0, 1, t}, {0, -1, -t}, {0, 1, -t},
-                                      {t, 0, -1}, {t, 0, 1}, {-t, 0, -1}, {-t, 0, 1}};
-    std::vector<int> triangles = {0, 11, 5, 0, 5,  1,  0,  1,  7,  0,  7, 10, 0, 10, 11,
-                                  1, 5,  9, 5, 11, 4,  11, 10, 2,  10, 7, 6,  7, 1,  8,
-                                  3, 9,  4, 3, 4,  2,  3,  2,  6,  3,  6, 8,  3, 8,  9,
-                                  4, 9,  5, 2, 4,  11, 6,  2,  10, 8,  6, 7,  9, 8,  1};
-    for (int level = 0; level < levels; ++level) {
-        std::unordered_map<long long, int> middle;
-        auto midpoint = [&](int a, int b) {
-            const long long key = a < b ? (long long)a << 32 | b : (long long)b << 32 | a;
-            auto [it, fresh] = middle.emplace(key, int(points.size()));
-            if (fresh)
-                points.push_back((points[std::size_t(a)] + points[std::size_t(b)]) * 0.5f);
-            return it->second;
-        };
-        std::vector<int> finer;
-        finer.reserve(triangles.size() * 4);
-        for (std::size_t i = 0; i < triangles.size(); i += 3) {
-            const int a = triangles[i], b = triangles[i + 1], c = triangles[i + 2];
-            const int ab = midpoint(a, b), bc = midpoint(b, c), ca = midpoint(c, a);
-            finer.insert(finer.end(), {a, ab, ca, b, bc, ab, c, ca, bc, ab, bc, ca});
-        }
-        triangles.swap(finer);
-    }
     auto object = std::make_unique<MgObject>();
-    MgFace* face = object->NewFace();
-    std::vector<MgVertex*> vertices;
-    vertices.reserve(points.size());
-    for (const CGeoVector& p : points) {
-        const CGeoVector n = p.Unit();
-        const float uv[2] = {0.5f + 0.5f * n.x, 0.5f + 0.5f * n.y};
-        vertices.push_back(face->AddVertex(n * 100, n, uv));
-    }
-    for (std::size_t i = 0; i < triangles.size(); i += 3) {
-        MgFacet* f = face->NewFacet();
-        for (int k = 0; k < 3; ++k)
-            f->SetVertex(k, vertices[std::size_t(triangles[i + std::size_t(k)])]);
-    }
-    face->RebuildEdges();
+    bench::AddSphereFace(*object, bench::CachedIcosphere(levels))->RebuildEdges();
     return object;
 }
 

@@ -16,9 +16,9 @@ enum class Shape { Grid, Tetrahedron, Fan, SameDirection, Bowtie, Pillow, Single
 
 struct ShapeParams {
     Shape shape = Shape::Grid;
-    int nx = 1, ny = 1;        // grid cells, fan facets
-    CGeoVector offset;         // added to every position
-    float bump = 0;            // z of every other grid vertex
+    int nx = 1, ny = 1; // grid cells, fan facets
+    CGeoVector offset;  // added to every position
+    float bump = 0;     // z of every other grid vertex
 };
 
 inline MgVertex* AddPoint(MgFace* face, const CGeoVector& p) {

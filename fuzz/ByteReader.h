@@ -61,10 +61,10 @@ public:
         if (mode < 140)
             return static_cast<double>(Interesting(mode - 96u));
         if (mode < 160) {
-            static const double wide[] = {1e39,    -1e39,  1e300, -1e300, 4e-320, 1e-45,
-                                          3.5e38,  -3.5e38, 0.1,   1e-7,   1e7,    16777217.0,
-                                          1e-300, -1e-300, 0.3,   2.5e-3, 5e-3,   4.999e-3,
-                                          5.001e-3, 1e20};
+            static const double wide[] = {1e39,   -1e39,      1e300,    -1e300,   4e-320,
+                                          1e-45,  3.5e38,     -3.5e38,  0.1,      1e-7,
+                                          1e7,    16777217.0, 1e-300,   -1e-300,  0.3,
+                                          2.5e-3, 5e-3,       4.999e-3, 5.001e-3, 1e20};
             return wide[(mode - 140u) % (sizeof wide / sizeof wide[0])];
         }
         double value;
@@ -77,11 +77,38 @@ private:
     static float Interesting(unsigned i) {
         const float nan = std::numeric_limits<float>::quiet_NaN();
         const float inf = std::numeric_limits<float>::infinity();
-        const float values[] = {0.0f,  -0.0f, nan,   -nan,  inf,     -inf,   3.40282347e38f,
-                                -3.40282347e38f,  1e-45f, -1e-45f, 1.17549435e-38f,
-                                0.01f, 0.0100001f, 0.00999999f, 0.005f, 0.004f, 0.006f,
-                                1e-3f, 0.1f, 1e30f, -1e30f, 1e10f, 16777216.0f, 0.33333334f,
-                                1.5f,  -1.5f, 2.0f, 1e-7f, 0.05f, 100.0f, -100.0f, 1e5f};
+        const float values[] = {0.0f,
+                                -0.0f,
+                                nan,
+                                -nan,
+                                inf,
+                                -inf,
+                                3.40282347e38f,
+                                -3.40282347e38f,
+                                1e-45f,
+                                -1e-45f,
+                                1.17549435e-38f,
+                                0.01f,
+                                0.0100001f,
+                                0.00999999f,
+                                0.005f,
+                                0.004f,
+                                0.006f,
+                                1e-3f,
+                                0.1f,
+                                1e30f,
+                                -1e30f,
+                                1e10f,
+                                16777216.0f,
+                                0.33333334f,
+                                1.5f,
+                                -1.5f,
+                                2.0f,
+                                1e-7f,
+                                0.05f,
+                                100.0f,
+                                -100.0f,
+                                1e5f};
         return values[i % (sizeof values / sizeof values[0])];
     }
 

@@ -48,7 +48,7 @@ inline HostRecord DecodeHostRecord(ByteReader& in) {
     rec.faceTolerance = toleranceMode < 200
                             ? tolerances[toleranceMode % (sizeof tolerances / sizeof tolerances[0])]
                             : in.Double();
-    const bool nullEmpty = in.Bool(); // an empty array as a null pointer, or as a real one
+    const bool nullEmpty = in.Bool();
 
     for (int i = 0; i < vertices; ++i) {
         for (int k = 0; k < 3; ++k)
@@ -73,17 +73,17 @@ inline HostRecord DecodeHostRecord(ByteReader& in) {
                 r.cornerPoints.push_back(Coordinate(in));
         }
     }
-    auto pointer = [nullEmpty](const auto& values) {
-        return values.empty() && nullEmpty ? nullptr : values.data();
+    // an empty array as a null pointer, or as a pointer to nothing the import may read
+    static const double noDoubles[1] = {0};
+    static const int noInts[1] = {0};
+    auto pointer = [nullEmpty](const auto& values, const auto* none) {
+        return !values.empty() ? values.data() : nullEmpty ? nullptr : none;
     };
-    static const double spare[1] = {0};
-    static const int spareIndex[1] = {0};
-    rec.positions = pointer(r.positions) ? pointer(r.positions) : (nullEmpty ? nullptr : spare);
-    rec.normals = pointer(r.normals) ? pointer(r.normals) : (nullEmpty ? nullptr : spare);
-    rec.uvs = pointer(r.uvs) ? pointer(r.uvs) : (nullEmpty ? nullptr : spare);
-    rec.cornerPoints =
-        pointer(r.cornerPoints) ? pointer(r.cornerPoints) : (nullEmpty ? nullptr : spare);
-    rec.triangles = pointer(r.triangles) ? pointer(r.triangles) : (nullEmpty ? nullptr : spareIndex);
+    rec.positions = pointer(r.positions, noDoubles);
+    rec.normals = pointer(r.normals, noDoubles);
+    rec.uvs = pointer(r.uvs, noDoubles);
+    rec.cornerPoints = pointer(r.cornerPoints, noDoubles);
+    rec.triangles = pointer(r.triangles, noInts);
     r.hostFace = reinterpret_cast<void*>(static_cast<std::uintptr_t>(in.U64()));
     return r;
 }

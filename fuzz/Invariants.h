@@ -23,7 +23,9 @@ struct Finding {
     std::string what;
 };
 
-[[noreturn]] inline void Fail(const std::string& what) { throw Finding{what}; }
+[[noreturn]] inline void Fail(const std::string& what) {
+    throw Finding{what};
+}
 
 #define MGFUZZ_CHECK(condition, what)                                                              \
     do {                                                                                           \
@@ -45,14 +47,26 @@ inline bool LinksMutual(const MgFace* face) {
     return true;
 }
 
+/// Links are mutual, and no facet is linked to itself or to one facet across two sides. Only
+/// for such faces do the splits promise mutual links afterwards: where two facets border each
+/// other along several sides, a split re-points only one of the links.
+inline bool LinksSimple(const MgFace* face) {
+    for (const MgFacet* f : face->FacetList())
+        for (int i = 0; i < 3; ++i)
+            if (const MgFacet* n = f->Neighbor(i))
+                if (n == f || n == f->Neighbor((i + 1) % 3) || n == f->Neighbor((i + 2) % 3))
+                    return false;
+    return LinksMutual(face);
+}
+
 /// Ownership, reference counts, list membership and counts of one face, and that its cached
 /// bounds are those of its vertices (every change must have invalidated them). Pointers are
 /// only compared against the face's own lists before they are followed, so a dangling one is
 /// reported rather than dereferenced.
 inline void CheckFace(const MgFace* face, const MgObject* owner) {
     MGFUZZ_CHECK(face->ParentObject() == owner, "face parent");
-    MGFUZZ_CHECK(face->NumVertices() == static_cast<int>(std::distance(
-                                            face->VertexList().begin(), face->VertexList().end())),
+    MGFUZZ_CHECK(face->NumVertices() == static_cast<int>(std::distance(face->VertexList().begin(),
+                                                                       face->VertexList().end())),
                  "vertex count");
     MGFUZZ_CHECK(face->NumFacets() == static_cast<int>(std::distance(face->FacetList().begin(),
                                                                      face->FacetList().end())),
@@ -95,9 +109,9 @@ inline void CheckFace(const MgFace* face, const MgObject* owner) {
         MGFUZZ_CHECK(v->ParentFace() == face, "vertex parent");
         const auto it = held.find(v);
         const int expected = it == held.end() ? 0 : it->second;
-        MGFUZZ_CHECK(v->RefCount() == expected,
-                     "reference count " + std::to_string(v->RefCount()) + " but held " +
-                         std::to_string(expected) + " times");
+        MGFUZZ_CHECK(v->RefCount() == expected, "reference count " + std::to_string(v->RefCount()) +
+                                                    " but held " + std::to_string(expected) +
+                                                    " times");
     }
 
     std::unordered_set<const MgCorner*> corners;

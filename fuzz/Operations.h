@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -34,9 +36,13 @@ public:
     void Run() {
         Setup();
         CheckAll();
+        Dump();
         for (int step = 0; step < kMaxSteps && !m_in.Empty(); ++step) {
             const Snapshot before = TakeSnapshot();
-            Apply(m_in.Byte() % kOperations);
+            const int op = m_in.Byte() % kOperations;
+            Trace("op " + std::to_string(op));
+            Apply(op);
+            Dump();
             Sweep();
             CheckAll();
             CheckForward(before);
@@ -45,8 +51,8 @@ public:
 
 private:
     static constexpr int kMaxSteps = 96;
-    static constexpr int kMaxFacets = 1500;
-    static constexpr std::size_t kMaxFaces = 24;
+    static constexpr int kMaxFacets = 600;
+    static constexpr std::size_t kMaxFaces = 16;
     static constexpr std::size_t kMaxObjects = 4;
     static constexpr int kOperations = 26;
 
@@ -57,7 +63,8 @@ private:
         MgFace* face;
         MgFacet *f, *g, *n, *h;
         MgVertex* v;
-        Slots fBefore, nBefore;           // before the split
+        int side, neighborSide;
+        Slots fBefore, nBefore;               // before the split
         Slots fAfter, gAfter, nAfter, hAfter; // right after it
     };
 
@@ -70,7 +77,58 @@ private:
         std::unordered_map<const MgFace*, FaceState> faces;
     };
 
+    static std::string Position(const MgFace* face, const MgFacet* f) {
+        const auto it = std::find(face->FacetList().begin(), face->FacetList().end(), f);
+        return std::to_string(std::distance(face->FacetList().begin(), it));
+    }
+
     static Slots SlotsOf(const MgFacet* f) { return {f->Vertex(0), f->Vertex(1), f->Vertex(2)}; }
+
+    // --- tracing: with MGFUZZ_TRACE set, every step and the model after it go to stderr ---
+
+    void Trace(const std::string& text) const {
+        if (m_trace)
+            std::fprintf(stderr, "%s\n", text.c_str());
+    }
+
+    // Each face as its facets: vertex numbers, then neighbour numbers (- for none, ? for a
+    // pointer that is not a facet of the face), then edges and corners.
+    void Dump() const {
+        if (!m_trace)
+            return;
+        int faceNumber = 0;
+        for (const auto& o : m_objects) {
+            std::fprintf(stderr, " object %p\n", static_cast<const void*>(o.get()));
+            for (const MgFace* face : o->FaceList()) {
+                std::unordered_map<const MgVertex*, int> vn;
+                std::unordered_map<const MgFacet*, int> fn;
+                for (const MgVertex* v : face->VertexList())
+                    vn.emplace(v, static_cast<int>(vn.size()));
+                for (const MgFacet* f : face->FacetList())
+                    fn.emplace(f, static_cast<int>(fn.size()));
+                auto name = [](const auto& map, const auto* p) {
+                    if (!p)
+                        return std::string("-");
+                    const auto it = map.find(p);
+                    return it == map.end() ? std::string("?") : std::to_string(it->second);
+                };
+                std::string text = "  face " + std::to_string(faceNumber++) + " id " +
+                                   std::to_string(face->GeoFaceId()) + ":";
+                for (const MgFacet* f : face->FacetList())
+                    text += " [" + name(vn, f->Vertex(0)) + " " + name(vn, f->Vertex(1)) + " " +
+                            name(vn, f->Vertex(2)) + " | " + name(fn, f->Neighbor(0)) + " " +
+                            name(fn, f->Neighbor(1)) + " " + name(fn, f->Neighbor(2)) + "]";
+                for (const MgEdge* e : face->EdgeList()) {
+                    text += " edge(";
+                    for (const MgVertex* v : e->VertexList())
+                        text += " " + name(vn, v);
+                    text += ")";
+                }
+                text += " corners " + std::to_string(face->CornerList().size());
+                std::fprintf(stderr, "%s\n", text.c_str());
+            }
+        }
+    }
 
     // --- picking --------------------------------------------------------------------------
 
@@ -153,8 +211,8 @@ private:
             s.objects[o.get()] = o->ChangeIndex();
             for (const MgFace* f : o->FaceList())
                 s.faces[f] = {f->ChangeIndex(),
-                              {f->VertexList().size(), f->FacetList().size(),
-                               f->EdgeList().size(), f->CornerList().size()}};
+                              {f->VertexList().size(), f->FacetList().size(), f->EdgeList().size(),
+                               f->CornerList().size()}};
         }
         return s;
     }
@@ -194,8 +252,7 @@ private:
                     return true;
             return false;
         };
-        m_records.erase(std::remove_if(m_records.begin(), m_records.end(), dead),
-                        m_records.end());
+        m_records.erase(std::remove_if(m_records.begin(), m_records.end(), dead), m_records.end());
     }
 
     // After a good edge rebuild: every vertex is used by a facet, every corner sits on an
@@ -230,7 +287,9 @@ private:
         return good;
     }
 
-    static bool Is(const char* message, const char* text) { return std::strcmp(message, text) == 0; }
+    static bool Is(const char* message, const char* text) {
+        return std::strcmp(message, text) == 0;
+    }
 
     // --- the operations -------------------------------------------------------------------
 
@@ -312,10 +371,11 @@ private:
         if (!f || TotalFacets() >= kMaxFacets)
             return;
         const int side = m_in.Range(0, 2);
+        Trace(" Split facet " + Position(face, f) + " side " + std::to_string(side));
         MgFacet* n = f->Neighbor(side);
         const Slots fBefore = SlotsOf(f);
         const Slots nBefore = n ? SlotsOf(n) : Slots{};
-        const bool mutual = LinksMutual(face);
+        const bool mutual = LinksSimple(face);
         MgTwoFacets made{};
         try {
             if (withVertex) {
@@ -331,14 +391,15 @@ private:
             return;
         }
         MGFUZZ_CHECK(made.first && (made.second != nullptr) == (n != nullptr), "Split's record");
+        if (n == f)
+            return; // a facet linked to itself across the side: no undo is tried
         MgVertex* v = f->Vertex((side + 1) % 3);
         MGFUZZ_CHECK(v->RefCount() == (n ? 4 : 2), "the made vertex's references");
         if (mutual)
             MGFUZZ_CHECK(LinksMutual(face), "links after Split are not mutual");
-        if (n == f)
-            return; // a facet linked to itself: no undo is tried
-        m_records.push_back({face, f, made.first, n, made.second, v, fBefore, nBefore, SlotsOf(f),
-                             SlotsOf(made.first), n ? SlotsOf(n) : Slots{},
+        m_records.push_back({face, f, made.first, n, made.second, v, side, made.neighborSide,
+                             fBefore, nBefore, SlotsOf(f), SlotsOf(made.first),
+                             n ? SlotsOf(n) : Slots{},
                              made.second ? SlotsOf(made.second) : Slots{}});
     }
 
@@ -348,8 +409,9 @@ private:
         if (!f || TotalFacets() >= kMaxFacets)
             return;
         const int side = m_in.Range(0, 2);
+        Trace(" SplitSubDiv facet " + Position(face, f) + " side " + std::to_string(side));
         MgFacet* n = f->Neighbor(side);
-        const bool mutual = LinksMutual(face);
+        const bool mutual = LinksSimple(face);
         MgFourFacetsSubDiv made{};
         try {
             if (withVertex) {
@@ -384,7 +446,10 @@ private:
         const bool dependent = r.v->RefCount() != (r.n ? 4 : 2);
         const unsigned index = r.face->ChangeIndex();
         const std::size_t facets = r.face->FacetList().size();
-        const bool mutual = LinksMutual(r.face);
+        const bool mutual = LinksSimple(r.face);
+        // the halves of the cut side still link across it, so the undo links F and N again
+        const bool halvesLinked =
+            r.n && r.g->Neighbor(r.side) == r.n && r.h->Neighbor(r.neighborSide) == r.f;
         try {
             r.f->Unsplit(r.g, r.n, r.h);
         } catch (const char* message) {
@@ -398,7 +463,7 @@ private:
         MGFUZZ_CHECK(r.face->FacetList().size() == facets - (r.n ? 2 : 1), "Unsplit's facets");
         MGFUZZ_CHECK(SlotsOf(r.f) == r.fBefore && (!r.n || SlotsOf(r.n) == r.nBefore),
                      "Unsplit did not restore the vertices");
-        if (r.n)
+        if (halvesLinked)
             MGFUZZ_CHECK(r.f->Neighbor(0) == r.n || r.f->Neighbor(1) == r.n ||
                              r.f->Neighbor(2) == r.n,
                          "Unsplit did not link the facet and its neighbour again");
@@ -453,7 +518,8 @@ private:
             return;
         const bool forward = m_in.Bool();
         const float t = PickT();
-        const auto at = std::next(list.begin(), static_cast<std::ptrdiff_t>(m_in.Index(list.size())));
+        const auto at =
+            std::next(list.begin(), static_cast<std::ptrdiff_t>(m_in.Index(list.size())));
         // the vertex before `at` along the loop when forward, the one after it otherwise
         MgVertex* vertex = nullptr;
         if (forward)
@@ -481,7 +547,8 @@ private:
             if (!found) {
                 MGFUZZ_CHECK(Is(message, "Vertices are not on an edge"),
                              std::string("AddEdgeVertex threw ") + message);
-                MGFUZZ_CHECK(face->ChangeIndex() == index, "a refused AddEdgeVertex changed things");
+                MGFUZZ_CHECK(face->ChangeIndex() == index,
+                             "a refused AddEdgeVertex changed things");
             } else {
                 MGFUZZ_CHECK(Is(message, "Bad facet structure"),
                              std::string("AddEdgeVertex threw ") + message);
@@ -509,7 +576,8 @@ private:
     // Into a new face, or into another face that has items already.
     void CopyFaceOp() {
         MgFace* source = PickFace();
-        if (!source || TotalFacets() + source->NumFacets() > kMaxFacets || Faces().size() >= kMaxFaces)
+        if (!source || TotalFacets() + source->NumFacets() > kMaxFacets ||
+            Faces().size() >= kMaxFaces)
             return;
         MgFace* target = m_in.Bool() ? PickFace() : nullptr;
         if (target == source)
@@ -520,7 +588,12 @@ private:
         try {
             target->CopyFace(source);
         } catch (const char* message) {
-            MGFUZZ_CHECK(Is(message, "Bad face structure"), std::string("CopyFace threw ") + message);
+            MGFUZZ_CHECK(Is(message, "Bad face structure"),
+                         std::string("CopyFace threw ") + message);
+            if (fresh)
+                delete target;
+            else
+                DropBrokenFacets(target);
             return;
         }
         MGFUZZ_CHECK(target->GeoFaceId() == source->GeoFaceId(), "copied face id");
@@ -541,6 +614,17 @@ private:
         }
     }
 
+    // A copy that failed part way leaves a facet with empty vertex slots; moving, splitting or
+    // edging such a facet is outside the contract, so the host deletes it.
+    static void DropBrokenFacets(MgFace* face) {
+        std::vector<MgFacet*> broken;
+        for (MgFacet* f : face->FacetList())
+            if (!f->Vertex(0) || !f->Vertex(1) || !f->Vertex(2))
+                broken.push_back(f);
+        for (MgFacet* f : broken)
+            delete f;
+    }
+
     void CopyObjectOp() {
         MgObject* source = PickObject();
         MgObject* target = PickObject();
@@ -553,6 +637,7 @@ private:
         } catch (const char* message) {
             MGFUZZ_CHECK(Is(message, "Bad face structure"),
                          std::string("CopyObject threw ") + message);
+            DropBrokenFacets(target->FaceList().back());
             return;
         }
         MGFUZZ_CHECK(target->FaceList().size() == faces + added, "copied faces");
@@ -628,9 +713,9 @@ private:
         i = 0;
         for (const MgEdge* e : face->EdgeList()) {
             const std::vector<MgVertex*>& was = edges[i++];
-            MGFUZZ_CHECK(std::equal(e->VertexList().begin(), e->VertexList().end(), was.begin(),
-                                    was.end()),
-                         "Reverse twice changed an edge");
+            MGFUZZ_CHECK(
+                std::equal(e->VertexList().begin(), e->VertexList().end(), was.begin(), was.end()),
+                "Reverse twice changed an edge");
         }
         i = 0;
         for (const MgVertex* v : face->VertexList())
@@ -707,6 +792,7 @@ private:
     }
 
     ByteReader m_in;
+    const bool m_trace = std::getenv("MGFUZZ_TRACE") != nullptr;
     std::vector<std::unique_ptr<MgObject>> m_objects;
     std::vector<SplitRecord> m_records;
 };

@@ -43,6 +43,64 @@ inline void ExpectMessage(const char* message, std::initializer_list<const char*
     Fail(std::string("unexpected message \"") + message + "\"");
 }
 
+inline bool Complete(const MgFace* face) {
+    for (const MgFacet* f : face->FacetList())
+        if (!f->Vertex(0) || !f->Vertex(1) || !f->Vertex(2))
+            return false;
+    return true;
+}
+
+/// Operations on faces as read: a file's links may be anything (one-sided, to the facet itself,
+/// unrelated to the vertices), which the model must survive. Faces with an empty vertex slot
+/// are only copied around, never split, moved or edged.
+inline void ExerciseReadFaces(MgObject& object, std::size_t choice) {
+    MgObject copies;
+    for (MgFace* face : object.FaceList()) {
+        if (!Complete(face))
+            continue;
+        MgFace* copy = copies.NewFace();
+        try {
+            copy->CopyFace(face);
+        } catch (const char* message) {
+            ExpectMessage(message, {"Bad face structure"});
+            delete copy; // a copy that failed part way may hold facets with empty slots
+        }
+    }
+    CheckObject(copies);
+    // the faces as read, with their links as the file gave them
+    for (MgFace* face : object.FaceList())
+        if (Complete(face) && !face->FacetList().empty()) {
+            try {
+                face->FacetList().front()->Split(static_cast<int>(choice % 3), 0.5f);
+            } catch (const char* message) {
+                ExpectMessage(message, {"Bad facet structure"});
+            }
+        }
+    CheckObject(object);
+    for (MgFace* face : copies.FaceList()) {
+        const int side = static_cast<int>(choice % 3);
+        if (!face->FacetList().empty()) {
+            try {
+                face->FacetList().front()->Split(side, 0.5f);
+                face->FacetList().back()->SplitSubDiv((side + 1) % 3, 0.25f);
+            } catch (const char* message) {
+                ExpectMessage(message, {"Bad facet structure"});
+            }
+        }
+        CheckFace(face, &copies);
+        try {
+            face->RebuildEdges();
+        } catch (const char* message) {
+            Fail(std::string("edge rebuild of complete facets threw ") + message);
+        }
+        face->Reverse();
+        CheckFace(face, &copies);
+    }
+    if (copies.FaceList().size() >= 2)
+        copies.FaceList().front()->AddTo(copies.FaceList().back());
+    CheckObject(copies);
+}
+
 inline void LoadScbTarget(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(AsText(data, size));
     CountingProgress progress;
@@ -53,6 +111,7 @@ inline void LoadScbTarget(const std::uint8_t* data, std::size_t size) {
         ExpectMessage(message, {"File problem"});
     }
     CheckRoundTrip(object);
+    ExerciseReadFaces(object, size);
 }
 
 inline void LoadFromScbTarget(const std::uint8_t* data, std::size_t size) {
@@ -86,6 +145,7 @@ inline void LoadFromScbTarget(const std::uint8_t* data, std::size_t size) {
                      first->NumVertices() + second->NumVertices() == vertices,
                  "faces the object had are unchanged");
     CheckRoundTrip(object);
+    ExerciseReadFaces(object, size);
 }
 
 inline void LoadStlTarget(const std::uint8_t* data, std::size_t size) {

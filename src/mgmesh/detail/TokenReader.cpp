@@ -1,4 +1,9 @@
 // The token reader: formatted extraction straight from the stream buffer.
+//
+// Each token is first read from the characters already in the buffer's get area, with plain
+// pointer steps; only a token that runs into the end of that area is read (again, from its
+// start, for a number) through sgetc and snextc, which refill the buffer. Both ways run the
+// same scanning code, so they agree character for character.
 #include "mgmesh/detail/TokenReader.h"
 
 #include <cfloat>
@@ -28,6 +33,68 @@ inline bool IsDigit(int c) {
     return c >= '0' && c <= '9';
 }
 
+// The get area of any stream buffer. Its pointers are protected members; naming them through
+// a class derived from the buffer's type gives pointers to members that apply to every buffer.
+struct GetArea : std::streambuf {
+    static const char* Next(std::streambuf* b) { return (b->*&GetArea::gptr)(); }
+    static const char* End(std::streambuf* b) { return (b->*&GetArea::egptr)(); }
+    static void Advance(std::streambuf* b, std::ptrdiff_t n) {
+        for (; n > INT_MAX; n -= INT_MAX)
+            (b->*&GetArea::gbump)(INT_MAX);
+        (b->*&GetArea::gbump)(static_cast<int>(n));
+    }
+};
+
+// Characters through the buffer's interface, one at a time.
+struct BufferSource {
+    std::streambuf* buffer;
+    int Get() { return buffer->sgetc(); }
+    int Next() { return buffer->snextc(); }
+};
+
+// The characters of the get area only. Running into its end reads as the end of input and
+// marks the read as unfinished, to be done again through BufferSource.
+struct AreaSource {
+    const char* p;
+    const char* end;
+    bool ranOut = false;
+    int Get() {
+        if (p < end)
+            return Traits::to_int_type(*p);
+        ranOut = true;
+        return kEof;
+    }
+    int Next() {
+        ++p;
+        return Get();
+    }
+};
+
+// The characters of a float as collected: in a small array on the fast way (too long a
+// number is done again the slow way), in a string otherwise.
+struct ShortText {
+    char data[64];
+    std::size_t size = 0;
+    bool overflow = false;
+    void Add(char c) {
+        if (size + 1 < sizeof data)
+            data[size++] = c;
+        else
+            overflow = true;
+    }
+    const char* CStr() {
+        data[size] = '\0';
+        return data;
+    }
+};
+
+struct LongText {
+    std::string& text;
+    void Add(char c) { text += c; }
+    const char* CStr() { return text.c_str(); }
+    std::size_t Size() const { return text.size(); }
+};
+
 // The C locale for strtof_l, made once. The standard library converts floats with it, so the
 // rare inputs that from_chars does not settle are converted by the very same routine.
 locale_t CLocale() {
@@ -38,13 +105,13 @@ locale_t CLocale() {
 // What the standard library's float extraction makes of the characters it collected: the
 // whole text must convert, and a value beyond the float range becomes ±FLT_MAX with failure.
 // An underflow keeps its rounded value (zero or a denormal) and does not fail.
-float ConvertFloat(const std::string& text, std::ios_base::iostate& state) {
-    if (text.empty()) {
+float ConvertFloat(const char* text, std::size_t size, std::ios_base::iostate& state) {
+    if (size == 0) {
         state = kFailBit;
         return 0.0f;
     }
-    const char* first = text.data();
-    const char* last = first + text.size();
+    const char* first = text;
+    const char* last = first + size;
     if (*first == '+') // from_chars takes no plus sign
         ++first;
     float value = 0.0f;
@@ -53,8 +120,8 @@ float ConvertFloat(const std::string& text, std::ios_base::iostate& state) {
         return value;
     // incomplete text, overflow and underflow: ask strtof_l itself
     char* end = nullptr;
-    value = strtof_l(text.c_str(), &end, CLocale());
-    if (end == text.c_str() || *end != '\0') {
+    value = strtof_l(text, &end, CLocale());
+    if (end == text || *end != '\0') {
         state = kFailBit;
         return 0.0f;
     }
@@ -67,6 +134,143 @@ float ConvertFloat(const std::string& text, std::ios_base::iostate& state) {
         return -FLT_MAX;
     }
     return value;
+}
+
+// The standard library's float collection: sign, leading zeros folded into one, digits, one
+// point before any exponent, and an exponent mark (only after a digit) with an optional sign.
+// Returns whether the input ended.
+template <class Source, class Text> bool CollectFloat(Source& source, Text& text) {
+    int c = source.Get();
+    bool atEnd = c == kEof;
+    if (!atEnd && (c == '+' || c == '-')) {
+        text.Add(static_cast<char>(c));
+        c = source.Next();
+        atEnd = c == kEof;
+    }
+    bool foundMantissa = false;
+    while (!atEnd && c == '0') {
+        if (!foundMantissa) {
+            text.Add('0');
+            foundMantissa = true;
+        }
+        c = source.Next();
+        atEnd = c == kEof;
+    }
+    bool foundPoint = false;
+    bool foundExponent = false;
+    while (!atEnd) {
+        if (IsDigit(c)) {
+            text.Add(static_cast<char>(c));
+            foundMantissa = true;
+        } else if (c == '.' && !foundPoint && !foundExponent) {
+            text.Add('.');
+            foundPoint = true;
+        } else if ((c == 'e' || c == 'E') && !foundExponent && foundMantissa) {
+            text.Add('e');
+            foundExponent = true;
+            c = source.Next();
+            if (c == kEof) {
+                atEnd = true;
+                break;
+            }
+            if (c == '+' || c == '-')
+                text.Add(static_cast<char>(c));
+            else
+                continue; // look at this character again as a digit
+        } else {
+            break;
+        }
+        c = source.Next();
+        atEnd = c == kEof;
+    }
+    return atEnd;
+}
+
+// The standard library's base-10 integer parse: optional sign, leading zeros (a following x
+// ends the number in base 10), digits accumulated unsigned with overflow detection.
+template <class Source> void ParseLong(Source& source, long& value, std::ios_base::iostate& state) {
+    int c = source.Get();
+    bool atEnd = c == kEof;
+    bool negative = false;
+    if (!atEnd && (c == '-' || c == '+')) {
+        negative = c == '-';
+        c = source.Next();
+        atEnd = c == kEof;
+    }
+    bool foundZero = false;
+    while (!atEnd && c == '0') {
+        foundZero = true;
+        c = source.Next();
+        atEnd = c == kEof;
+    }
+    const unsigned long max = negative ? 0UL - static_cast<unsigned long>(LONG_MIN)
+                                       : static_cast<unsigned long>(LONG_MAX);
+    const unsigned long maxBeforeDigit = max / 10;
+    unsigned long result = 0;
+    bool foundDigit = false;
+    bool overflow = false;
+    while (!atEnd && IsDigit(c)) {
+        const unsigned long digit = static_cast<unsigned long>(c - '0');
+        if (result > maxBeforeDigit) {
+            overflow = true;
+        } else {
+            result *= 10;
+            overflow |= result > max - digit;
+            result += digit;
+            foundDigit = true;
+        }
+        c = source.Next();
+        atEnd = c == kEof;
+    }
+    if (!foundDigit && !foundZero) {
+        value = 0;
+        state = kFailBit;
+    } else if (overflow) {
+        value = negative ? LONG_MIN : LONG_MAX;
+        state = kFailBit;
+    } else if (negative) {
+        value = result == 0 ? 0 : -static_cast<long>(result - 1) - 1;
+    } else {
+        value = static_cast<long>(result);
+    }
+    if (atEnd)
+        state |= kEofBit;
+}
+
+// Reads the characters of a word: a run of non-space characters, each handed to `keep`.
+// Returns the count and sets the end-of-input flag in `state` when the input ended.
+template <class Keep>
+std::size_t ScanWord(std::streambuf* buffer, std::ios_base::iostate& state, Keep keep) {
+    std::size_t extracted = 0;
+    const char* first = GetArea::Next(buffer);
+    const char* end = GetArea::End(buffer);
+    const char* p = first;
+    while (p < end && !IsSpace(Traits::to_int_type(*p)))
+        ++p;
+    if (p != first) {
+        keep(first, static_cast<std::size_t>(p - first));
+        GetArea::Advance(buffer, p - first);
+        extracted = static_cast<std::size_t>(p - first);
+    }
+    if (p < end)
+        return extracted; // ended by a space in the get area
+    // the word may go on past the get area: one character at a time, through the buffer
+    char chunk[128];
+    std::size_t length = 0;
+    int c = buffer->sgetc();
+    while (c != kEof && !IsSpace(c)) {
+        if (length == sizeof chunk) {
+            keep(chunk, length);
+            length = 0;
+        }
+        chunk[length++] = Traits::to_char_type(c);
+        ++extracted;
+        c = buffer->snextc();
+    }
+    keep(chunk, length);
+    if (c == kEof)
+        state |= kEofBit;
+    return extracted;
 }
 
 } // namespace
@@ -98,11 +302,20 @@ bool TokenReader::Start() {
                 m_in.tie()->flush();
             if (m_in.flags() & std::ios_base::skipws) {
                 std::streambuf* buffer = m_in.rdbuf();
-                int c = buffer->sgetc();
-                while (c != kEof && IsSpace(c))
-                    c = buffer->snextc();
-                if (c == kEof)
-                    state |= kEofBit;
+                const char* first = GetArea::Next(buffer);
+                const char* end = GetArea::End(buffer);
+                const char* p = first;
+                while (p < end && IsSpace(Traits::to_int_type(*p)))
+                    ++p;
+                if (p != first)
+                    GetArea::Advance(buffer, p - first);
+                if (p == end) { // the spaces may go on past the get area
+                    int c = buffer->sgetc();
+                    while (c != kEof && IsSpace(c))
+                        c = buffer->snextc();
+                    if (c == kEof)
+                        state |= kEofBit;
+                }
             }
         } catch (...) {
             MGMESH_SET_BAD_AND_MAYBE_RETHROW();
@@ -122,22 +335,9 @@ bool TokenReader::Word(std::string& word) {
     if (Start()) {
         try {
             word.clear();
-            std::streambuf* buffer = m_in.rdbuf();
-            char chunk[128];
-            std::size_t length = 0;
-            int c = buffer->sgetc();
-            while (c != kEof && !IsSpace(c)) {
-                if (length == sizeof(chunk)) {
-                    word.append(chunk, length);
-                    length = 0;
-                }
-                chunk[length++] = Traits::to_char_type(c);
-                ++extracted;
-                c = buffer->snextc();
-            }
-            word.append(chunk, length);
-            if (c == kEof)
-                state |= kEofBit;
+            extracted = ScanWord(m_in.rdbuf(), state, [&word](const char* text, std::size_t n) {
+                word.append(text, n);
+            });
         } catch (...) {
             MGMESH_SET_BAD_AND_MAYBE_RETHROW();
         }
@@ -149,56 +349,49 @@ bool TokenReader::Word(std::string& word) {
     return !m_in.fail();
 }
 
-// The standard library's base-10 integer parse: optional sign, leading zeros (a following x
-// ends the number in base 10), digits accumulated unsigned with overflow detection.
+bool TokenReader::Word(char* text, std::size_t capacity, std::size_t& length) {
+    length = 0;
+    if (m_in.width() > 0) {
+        std::string word;
+        const bool read = static_cast<bool>(m_in >> word);
+        length = word.copy(text, capacity);
+        return read;
+    }
+    std::ios_base::iostate state = kGood;
+    std::size_t extracted = 0;
+    if (Start()) {
+        try {
+            extracted = ScanWord(m_in.rdbuf(), state, [&](const char* part, std::size_t n) {
+                const std::size_t kept = length + n > capacity ? capacity - length : n;
+                Traits::copy(text + length, part, kept);
+                length += kept;
+            });
+        } catch (...) {
+            MGMESH_SET_BAD_AND_MAYBE_RETHROW();
+        }
+    }
+    if (!extracted)
+        state |= kFailBit;
+    if (state)
+        m_in.setstate(state);
+    return !m_in.fail();
+}
+
 void TokenReader::ExtractLong(long& value, std::ios_base::iostate& state) {
     std::streambuf* buffer = m_in.rdbuf();
-    int c = buffer->sgetc();
-    bool atEnd = c == kEof;
-    bool negative = false;
-    if (!atEnd && (c == '-' || c == '+')) {
-        negative = c == '-';
-        c = buffer->snextc();
-        atEnd = c == kEof;
+    AreaSource area{GetArea::Next(buffer), GetArea::End(buffer)};
+    const char* first = area.p;
+    long fast = 0;
+    std::ios_base::iostate fastState = kGood;
+    ParseLong(area, fast, fastState);
+    if (!area.ranOut) {
+        GetArea::Advance(buffer, area.p - first);
+        value = fast;
+        state = fastState;
+        return;
     }
-    bool foundZero = false;
-    while (!atEnd && c == '0') {
-        foundZero = true;
-        c = buffer->snextc();
-        atEnd = c == kEof;
-    }
-    const unsigned long max = negative ? 0UL - static_cast<unsigned long>(LONG_MIN)
-                                       : static_cast<unsigned long>(LONG_MAX);
-    const unsigned long maxBeforeDigit = max / 10;
-    unsigned long result = 0;
-    bool foundDigit = false;
-    bool overflow = false;
-    while (!atEnd && IsDigit(c)) {
-        const unsigned long digit = static_cast<unsigned long>(c - '0');
-        if (result > maxBeforeDigit) {
-            overflow = true;
-        } else {
-            result *= 10;
-            overflow |= result > max - digit;
-            result += digit;
-            foundDigit = true;
-        }
-        c = buffer->snextc();
-        atEnd = c == kEof;
-    }
-    if (!foundDigit && !foundZero) {
-        value = 0;
-        state = kFailBit;
-    } else if (overflow) {
-        value = negative ? LONG_MIN : LONG_MAX;
-        state = kFailBit;
-    } else if (negative) {
-        value = result == 0 ? 0 : -static_cast<long>(result - 1) - 1;
-    } else {
-        value = static_cast<long>(result);
-    }
-    if (atEnd)
-        state |= kEofBit;
+    BufferSource source{buffer};
+    ParseLong(source, value, state);
 }
 
 bool TokenReader::Long(long& value) {
@@ -244,57 +437,29 @@ bool TokenReader::Int(int& value) {
     return !m_in.fail();
 }
 
-// The standard library's float collection: sign, leading zeros folded into one, digits, one
-// point before any exponent, and an exponent mark (only after a digit) with an optional sign.
-// The collected text is converted as a whole.
 void TokenReader::ExtractFloat(float& value, std::ios_base::iostate& state) {
-    std::string& text = m_number;
-    text.clear();
     std::streambuf* buffer = m_in.rdbuf();
-    int c = buffer->sgetc();
-    bool atEnd = c == kEof;
-    if (!atEnd && (c == '+' || c == '-')) {
-        text += static_cast<char>(c);
-        c = buffer->snextc();
-        atEnd = c == kEof;
+    AreaSource area{GetArea::Next(buffer), GetArea::End(buffer)};
+    const char* first = area.p;
+    const char* end = nullptr;
+    float fast = 0.0f;
+    if (PlainFloat(first, area.end, fast, end)) {
+        GetArea::Advance(buffer, end - first);
+        value = fast;
+        return;
     }
-    bool foundMantissa = false;
-    while (!atEnd && c == '0') {
-        if (!foundMantissa) {
-            text += '0';
-            foundMantissa = true;
-        }
-        c = buffer->snextc();
-        atEnd = c == kEof;
+    ShortText shortText;
+    CollectFloat(area, shortText);
+    if (!area.ranOut && !shortText.overflow) {
+        GetArea::Advance(buffer, area.p - first);
+        value = ConvertFloat(shortText.CStr(), shortText.size, state);
+        return;
     }
-    bool foundPoint = false;
-    bool foundExponent = false;
-    while (!atEnd) {
-        if (IsDigit(c)) {
-            text += static_cast<char>(c);
-            foundMantissa = true;
-        } else if (c == '.' && !foundPoint && !foundExponent) {
-            text += '.';
-            foundPoint = true;
-        } else if ((c == 'e' || c == 'E') && !foundExponent && foundMantissa) {
-            text += 'e';
-            foundExponent = true;
-            c = buffer->snextc();
-            if (c == kEof) {
-                atEnd = true;
-                break;
-            }
-            if (c == '+' || c == '-')
-                text += static_cast<char>(c);
-            else
-                continue; // look at this character again as a digit
-        } else {
-            break;
-        }
-        c = buffer->snextc();
-        atEnd = c == kEof;
-    }
-    value = ConvertFloat(text, state);
+    m_number.clear();
+    LongText text{m_number};
+    BufferSource source{buffer};
+    const bool atEnd = CollectFloat(source, text);
+    value = ConvertFloat(text.CStr(), text.Size(), state);
     if (atEnd)
         state |= kEofBit;
 }
@@ -314,5 +479,56 @@ bool TokenReader::Float(float& value) {
 }
 
 #undef MGMESH_SET_BAD_AND_MAYBE_RETHROW
+
+void TokenReader::BufferedText(const char*& first, const char*& last) {
+    std::streambuf* buffer = m_in.rdbuf();
+    if (!m_in.good() || !(m_in.flags() & std::ios_base::skipws) || m_in.tie() ||
+        m_in.width() > 0 || !buffer) {
+        first = last = nullptr;
+        return;
+    }
+    first = GetArea::Next(buffer);
+    last = GetArea::End(buffer);
+    if (!first)
+        last = nullptr;
+}
+
+void TokenReader::Consume(const char* end) {
+    std::streambuf* buffer = m_in.rdbuf();
+    GetArea::Advance(buffer, end - GetArea::Next(buffer));
+}
+
+const char* TokenReader::SkipSpaces(const char* p, const char* last) {
+    while (p < last && IsSpace(Traits::to_int_type(*p)))
+        ++p;
+    return p;
+}
+
+const char* TokenReader::WordEnd(const char* p, const char* last) {
+    while (p < last && !IsSpace(Traits::to_int_type(*p)))
+        ++p;
+    return p;
+}
+
+// Where from_chars takes every character up to a following space, the collection of the
+// stream's extraction takes the same ones (it differs only in folding leading zeros and in the
+// case of the exponent mark, neither of which changes the value), and a value that from_chars
+// gives without a range error is the one the conversion gives. Text that from_chars reads but
+// the collection does not ("inf", "nan") never starts with a digit or a point.
+bool TokenReader::PlainFloat(const char* p, const char* last, float& value, const char*& end) {
+    const char* digits = p;
+    if (digits < last && (*digits == '+' || *digits == '-'))
+        ++digits;
+    if (!(digits < last && (IsDigit(*digits) || *digits == '.')))
+        return false;
+    float parsed = 0.0f;
+    const std::from_chars_result result = std::from_chars(*p == '+' ? p + 1 : p, last, parsed);
+    if (result.ec != std::errc() || result.ptr == last ||
+        !IsSpace(Traits::to_int_type(*result.ptr)))
+        return false;
+    value = parsed;
+    end = result.ptr;
+    return true;
+}
 
 } // namespace mgmesh::detail

@@ -1,6 +1,7 @@
 // Reads the words and numbers of the library's text formats from a stream (internal).
 #pragma once
 
+#include <cstddef>
 #include <istream>
 #include <locale>
 #include <string>
@@ -12,10 +13,12 @@ namespace mgmesh::detail {
 /// Formatted extraction of words, integers and floats, exactly as `in >> x` does in the
 /// classic locale, whatever locale the stream carries. Every call leaves the stream's state
 /// flags, position and the target value as the matching extraction would (so a word or
-/// number asked of a stream that is not good leaves its target as it was). The characters are
-/// taken one by one from the stream's buffer, with no buffering of its own, so the stream
-/// can be handed on to another reader at any time. Lives for one reader call; the stream
-/// carries the classic locale meanwhile.
+/// number asked of a stream that is not good leaves its target as it was). Characters are
+/// taken from the stream buffer's own get area where they are already there, and one by one
+/// through the buffer's interface where a token reaches the end of that area; the reader
+/// never takes more characters than the extraction would, so the stream can be handed on to
+/// another reader at any time. Lives for one reader call; the stream carries the classic
+/// locale meanwhile.
 class MGMESH_API TokenReader { // exported for the tests; the header is not installed
 public:
     explicit TokenReader(std::istream& in);
@@ -25,6 +28,10 @@ public:
 
     /// As `in >> word`; false when it failed.
     bool Word(std::string& word);
+    /// As `in >> word` into a string of which only the first `capacity` characters are kept:
+    /// the word's first characters go to `text` (not terminated) and their count to
+    /// `length`; the rest of a longer word is read and dropped. `length` is 0 when it failed.
+    bool Word(char* text, std::size_t capacity, std::size_t& length);
     /// As `in >> value` for an int; false when it failed.
     bool Int(int& value);
     /// As `in >> value` for a long; false when it failed.
@@ -41,6 +48,25 @@ public:
     bool Fail() const { return m_in.fail(); }
     std::istream& Stream() { return m_in; }
 
+    // Direct reading, for readers that take many tokens at a time. While the stream is in the
+    // state in which formatted extraction does no more than scan characters (good, skipping
+    // spaces, no tied stream, no field width), the characters already in its buffer can be
+    // scanned in place with the helpers below, and what was scanned is then taken with Consume.
+    // Tokens read so are what the reads above give for the same characters.
+
+    /// The characters in the buffer's get area, [first, last); empty unless the stream is in
+    /// that state.
+    void BufferedText(const char*& first, const char*& last);
+    /// Takes the buffered characters up to `end` (from BufferedText's range).
+    void Consume(const char* end);
+    /// The first character at or after p that is not a space, or last.
+    static const char* SkipSpaces(const char* p, const char* last);
+    /// The end of the word that starts at p: the first space at or after p, or last.
+    static const char* WordEnd(const char* p, const char* last);
+    /// The float that starts at p, if it is plain decimal text that Float reads as from_chars
+    /// does and a space follows it before last: true, with its value and end.
+    static bool PlainFloat(const char* p, const char* last, float& value, const char*& end);
+
 private:
     bool Start();
     void ExtractLong(long& value, std::ios_base::iostate& state);
@@ -48,7 +74,7 @@ private:
 
     std::istream& m_in;
     std::locale m_saved;
-    std::string m_number; // the characters of a float as collected, kept for its capacity
+    std::string m_number; // the characters of a long float as collected, kept for its capacity
 };
 
 } // namespace mgmesh::detail

@@ -1,4 +1,4 @@
-// Hash indices that stand in for the vertex pool's walks during one whole-face operation.
+// Flat hash indices that stand in for the vertex pool's walks during one whole-face operation.
 #include "mgmesh/detail/VertexLookup.h"
 
 #include <cmath>
@@ -12,10 +12,12 @@ namespace mgmesh::detail {
 namespace {
 
 constexpr std::uint32_t kNone = 0xffffffffu;
-// Cells are twice the merge box, so the box around a point spans at most two cells per axis.
-constexpr double kCellSize = 0.02;
+constexpr double kCellsPerUnit = 1.0 / VertexLookup::kCellSize;
 // The box test runs on rounded float differences; a hair of slack keeps every candidate.
 constexpr double kReach = 0.0100001;
+static_assert(2 * kReach < VertexLookup::kCellSize, "the box spans at most two cells");
+// Far-out coordinates share the outermost cells; the box test still decides.
+constexpr double kLastCell = 1 << 30;
 
 std::uint32_t Bits(float f) {
     if (f == 0)
@@ -25,13 +27,41 @@ std::uint32_t Bits(float f) {
     return bits;
 }
 
-std::size_t Mix(std::uint64_t h) {
+std::uint64_t Mix(std::uint64_t h) {
     h ^= h >> 33;
     h *= 0xff51afd7ed558ccdULL;
     h ^= h >> 33;
     h *= 0xc4ceb9fe1a85ec53ULL;
     h ^= h >> 33;
-    return static_cast<std::size_t>(h);
+    return h;
+}
+
+std::uint64_t ExactHash(const CGeoVector& p) {
+    return Mix((std::uint64_t(Bits(p.x)) << 32 | Bits(p.y)) ^
+               std::uint64_t(Bits(p.z)) * 0x9e3779b97f4a7c15ULL);
+}
+
+// floor(c / kCellSize), with far-out coordinates in the outermost cells.
+std::int32_t CellNumber(double c) {
+    const double scaled = c * kCellsPerUnit; // exact: the width is a power of two
+    if (!(std::fabs(scaled) < kLastCell))
+        return std::int32_t(scaled > 0 ? kLastCell : -kLastCell);
+    const std::int32_t truncated = std::int32_t(scaled);
+    return truncated - (scaled < double(truncated));
+}
+
+// The coordinates that CellNumber puts into cell number n: lo <= c < hi.
+void CellRange(std::int32_t n, double& lo, double& hi) {
+    lo = n <= -kLastCell ? -HUGE_VAL : n * VertexLookup::kCellSize;
+    hi = n >= kLastCell ? HUGE_VAL : (n + 1) * VertexLookup::kCellSize;
+}
+
+// The low bits are those of a product's upper half, which depend on every bit of the numbers.
+std::uint64_t CellHash(std::int32_t x, std::int32_t y, std::int32_t z) {
+    const std::uint64_t h = std::uint64_t(std::uint32_t(x)) * 0x9e3779b97f4a7c15ULL +
+                            std::uint64_t(std::uint32_t(y)) * 0xc2b2ae3d27d4eb4fULL +
+                            std::uint64_t(std::uint32_t(z)) * 0x165667b19e3779f9ULL;
+    return (h * 0xff51afd7ed558ccdULL) >> 29;
 }
 
 bool WithinBox(const CGeoVector& a, const CGeoVector& p) {
@@ -43,31 +73,9 @@ bool Finite(const CGeoVector& p) {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
+bool NotNan(const CGeoVector& p) { return p.x == p.x && p.y == p.y && p.z == p.z; }
+
 } // namespace
-
-std::size_t VertexLookup::KeyHash::operator()(const ExactKey& k) const {
-    return Mix((static_cast<std::uint64_t>(k.x) << 32 | k.y) ^ (static_cast<std::uint64_t>(k.z) * 0x9e3779b97f4a7c15ULL));
-}
-
-std::size_t VertexLookup::CellHash::operator()(const CellKey& k) const {
-    return Mix(static_cast<std::uint64_t>(k.x) * 0x9e3779b97f4a7c15ULL ^
-               static_cast<std::uint64_t>(k.y) * 0xc2b2ae3d27d4eb4fULL ^
-               static_cast<std::uint64_t>(k.z));
-}
-
-std::int64_t VertexLookup::Cell(double c) {
-    const double cell = std::floor(c / kCellSize);
-    // far-out coordinates share boundary cells; the exact box test still decides
-    if (cell > 4e18)
-        return static_cast<std::int64_t>(4e18);
-    if (cell < -4e18)
-        return static_cast<std::int64_t>(-4e18);
-    return static_cast<std::int64_t>(cell);
-}
-
-VertexLookup::CellKey VertexLookup::CellOf(float x, float y, float z) {
-    return CellKey{Cell(x), Cell(y), Cell(z)};
-}
 
 VertexLookup::VertexLookup(MgFace* face, int kinds) : m_face(face), m_kinds(kinds) {
     if (m_face->m_lookup)
@@ -83,28 +91,111 @@ VertexLookup::~VertexLookup() {
 }
 
 void VertexLookup::Rebuild() {
-    m_exact.clear();
-    m_cells.clear();
-    m_entries.clear();
     m_stale = false;
     m_pending = nullptr;
-    if (HasExact())
-        m_exact.reserve(m_face->m_vertices.size());
+    // tables for twice the vertices at most half full, so a face that doubles does not grow
+    std::size_t slots = 64;
+    while (slots < 4 * m_face->m_vertices.size())
+        slots *= 2;
+    if (HasExact()) {
+        m_exactVertices.clear();
+        m_exactSlots.assign(slots, kNone);
+    }
+    if (HasClose()) {
+        m_closeVertices.clear();
+        m_closePrevious.clear();
+        m_cellSlots.assign(slots, CellSlot{CGeoVector(), kNone});
+        m_cells = 0;
+    }
     for (MgVertex* v : m_face->m_vertices)
         Insert(v);
 }
 
 void VertexLookup::Insert(MgVertex* v) {
+    if (HasExact())
+        InsertExact(v);
+    if (HasClose())
+        InsertClose(v);
+}
+
+std::uint32_t* VertexLookup::ExactSlot(const CGeoVector& p) {
+    const std::size_t mask = m_exactSlots.size() - 1;
+    for (std::size_t s = ExactHash(p) & mask;; s = (s + 1) & mask) {
+        const std::uint32_t e = m_exactSlots[s];
+        if (e == kNone || m_exactVertices[e]->Vertex() == p)
+            return &m_exactSlots[s];
+    }
+}
+
+void VertexLookup::InsertExact(MgVertex* v) {
     const CGeoVector& p = v->Vertex();
-    if (HasExact() && p.x == p.x && p.y == p.y && p.z == p.z)
-        m_exact.emplace(ExactKey{Bits(p.x), Bits(p.y), Bits(p.z)}, v); // keeps the first
+    if (!NotNan(p))
+        return; // NaN equals nothing
+    std::uint32_t* slot = ExactSlot(p);
+    if (*slot != kNone)
+        return; // the first vertex at a position is the one the walk finds
+    *slot = std::uint32_t(m_exactVertices.size());
+    m_exactVertices.push_back(v);
+    if (2 * m_exactVertices.size() > m_exactSlots.size())
+        GrowExact();
+}
+
+void VertexLookup::GrowExact() {
+    m_exactSlots.assign(2 * m_exactSlots.size(), kNone);
+    const std::size_t mask = m_exactSlots.size() - 1;
+    for (std::uint32_t e = 0; e < m_exactVertices.size(); ++e) {
+        std::size_t s = ExactHash(m_exactVertices[e]->Vertex()) & mask;
+        while (m_exactSlots[s] != kNone)
+            s = (s + 1) & mask;
+        m_exactSlots[s] = e;
+    }
+}
+
+VertexLookup::CellSlot& VertexLookup::FindCell(const Cell& cell) {
+    // a slot's position names its cell: compared with the cell's ranges, not converted
+    double lo[3], hi[3];
+    CellRange(cell.x, lo[0], hi[0]);
+    CellRange(cell.y, lo[1], hi[1]);
+    CellRange(cell.z, lo[2], hi[2]);
+    const std::size_t mask = m_cellSlots.size() - 1;
+    for (std::size_t s = CellHash(cell.x, cell.y, cell.z) & mask;; s = (s + 1) & mask) {
+        CellSlot& slot = m_cellSlots[s];
+        if (slot.newest == kNone)
+            return slot;
+        const double x = slot.position.x, y = slot.position.y, z = slot.position.z;
+        if (x >= lo[0] && x < hi[0] && y >= lo[1] && y < hi[1] && z >= lo[2] && z < hi[2])
+            return slot;
+    }
+}
+
+void VertexLookup::InsertClose(MgVertex* v) {
+    const CGeoVector& p = v->Vertex();
     // a vertex with a non-finite coordinate never passes the box test
-    if (HasClose() && Finite(p)) {
-        auto [it, inserted] =
-            m_cells.emplace(CellOf(p.x, p.y, p.z), static_cast<std::uint32_t>(m_entries.size()));
-        m_entries.push_back({v, inserted ? kNone : it->second});
-        if (!inserted)
-            it->second = static_cast<std::uint32_t>(m_entries.size() - 1);
+    if (!Finite(p))
+        return;
+    CellSlot& slot = FindCell(Cell{CellNumber(p.x), CellNumber(p.y), CellNumber(p.z)});
+    if (slot.newest == kNone)
+        ++m_cells;
+    m_closePrevious.push_back(slot.newest);
+    slot.newest = std::uint32_t(m_closeVertices.size());
+    slot.position = p;
+    m_closeVertices.push_back(v);
+    if (4 * m_cells > 3 * m_cellSlots.size())
+        GrowCells();
+}
+
+void VertexLookup::GrowCells() {
+    std::vector<CellSlot> old(2 * m_cellSlots.size(), CellSlot{CGeoVector(), kNone});
+    old.swap(m_cellSlots);
+    const std::size_t mask = m_cellSlots.size() - 1;
+    for (const CellSlot& slot : old) {
+        if (slot.newest == kNone)
+            continue;
+        const CGeoVector& q = slot.position;
+        std::size_t s = CellHash(CellNumber(q.x), CellNumber(q.y), CellNumber(q.z)) & mask;
+        while (m_cellSlots[s].newest != kNone)
+            s = (s + 1) & mask;
+        m_cellSlots[s] = slot;
     }
 }
 
@@ -133,18 +224,28 @@ void VertexLookup::Removed(MgVertex* v) {
         return;
     }
     const CGeoVector& p = v->Vertex();
-    auto it = m_exact.find(ExactKey{Bits(p.x), Bits(p.y), Bits(p.z)});
-    if (it != m_exact.end() && it->second == v)
+    if (!NotNan(p))
+        return;
+    const std::uint32_t e = *ExactSlot(p);
+    if (e != kNone && m_exactVertices[e] == v)
         m_stale = true;
 }
 
 MgVertex* VertexLookup::FindExact(const CGeoVector& p) {
     if (m_stale || m_pending)
         Rebuild();
-    if (!(p.x == p.x && p.y == p.y && p.z == p.z))
+    if (!NotNan(p))
         return nullptr;
-    auto it = m_exact.find(ExactKey{Bits(p.x), Bits(p.y), Bits(p.z)});
-    return it == m_exact.end() ? nullptr : it->second;
+    const std::uint32_t e = *ExactSlot(p);
+    return e == kNone ? nullptr : m_exactVertices[e];
+}
+
+void VertexLookup::Prefetch(const CGeoVector& p) const {
+    if (!HasClose() || m_cellSlots.empty() || !Finite(p))
+        return;
+    const std::size_t mask = m_cellSlots.size() - 1;
+    const std::size_t s = CellHash(CellNumber(p.x), CellNumber(p.y), CellNumber(p.z)) & mask;
+    __builtin_prefetch(&m_cellSlots[s]);
 }
 
 MgVertex* VertexLookup::FindClose(const CGeoVector& p) {
@@ -152,26 +253,43 @@ MgVertex* VertexLookup::FindClose(const CGeoVector& p) {
         Rebuild();
     if (!Finite(p))
         return nullptr;
-    const std::int64_t x0 = Cell(p.x - kReach), x1 = Cell(p.x + kReach);
-    const std::int64_t y0 = Cell(p.y - kReach), y1 = Cell(p.y + kReach);
-    const std::int64_t z0 = Cell(p.z - kReach), z1 = Cell(p.z + kReach);
+    // the box around p lies in one cell per axis, or two where it crosses a border
+    const std::int32_t x0 = CellNumber(p.x - kReach), x1 = CellNumber(p.x + kReach);
+    const std::int32_t y0 = CellNumber(p.y - kReach), y1 = CellNumber(p.y + kReach);
+    const std::int32_t z0 = CellNumber(p.z - kReach), z1 = CellNumber(p.z + kReach);
+    if (x0 == x1 && y0 == y1 && z0 == z1) { // the common case: one cell
+        const CellSlot& slot = FindCell(Cell{x0, y0, z0});
+        if (slot.newest == kNone)
+            return nullptr;
+        if (WithinBox(slot.position, p))
+            return m_closeVertices[slot.newest];
+        for (std::uint32_t e = m_closePrevious[slot.newest]; e != kNone; e = m_closePrevious[e])
+            if (WithinBox(m_closeVertices[e]->Vertex(), p))
+                return m_closeVertices[e];
+        return nullptr;
+    }
     std::uint32_t best = kNone;
-    for (std::int64_t cx = x0; cx <= x1; ++cx)
-        for (std::int64_t cy = y0; cy <= y1; ++cy)
-            for (std::int64_t cz = z0; cz <= z1; ++cz) {
-                auto it = m_cells.find(CellKey{cx, cy, cz});
-                if (it == m_cells.end())
+    for (std::int32_t cx = x0; cx <= x1; ++cx)
+        for (std::int32_t cy = y0; cy <= y1; ++cy)
+            for (std::int32_t cz = z0; cz <= z1; ++cz) {
+                const CellSlot& slot = FindCell(Cell{cx, cy, cz});
+                std::uint32_t e = slot.newest;
+                if (e == kNone || (best != kNone && e < best))
                     continue;
-                // entries of a cell run newest first; the first hit is the cell's newest
-                for (std::uint32_t e = it->second; e != kNone && (best == kNone || e > best);
-                     e = m_entries[e].previous) {
-                    if (WithinBox(m_entries[e].vertex->Vertex(), p)) {
+                if (WithinBox(slot.position, p)) {
+                    best = e;
+                    continue;
+                }
+                // older entries of the cell, newest first; the first hit is the cell's newest
+                for (e = m_closePrevious[e]; e != kNone && (best == kNone || e > best);
+                     e = m_closePrevious[e]) {
+                    if (WithinBox(m_closeVertices[e]->Vertex(), p)) {
                         best = e;
                         break;
                     }
                 }
             }
-    return best == kNone ? nullptr : m_entries[best].vertex;
+    return best == kNone ? nullptr : m_closeVertices[best];
 }
 
 } // namespace mgmesh::detail

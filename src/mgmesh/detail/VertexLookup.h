@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "mgmesh/Export.h"
@@ -18,9 +17,19 @@ namespace mgmesh::detail {
 /// follows vertices added to and removed from the face during its life; it assumes that no
 /// vertex of the face moves meanwhile. At most one lookup is installed on a face at a time;
 /// a nested one leaves the outer in place and does nothing.
+///
+/// Both indices are flat open-addressing tables probed linearly, with a power of two of
+/// slots. The close index puts every vertex into one cell of a grid whose cells are many
+/// times the merge box, so the box around a point usually lies in a single cell and a
+/// neighbouring cell is looked at only when the box crosses a cell border; a cell's slot
+/// holds the position of its newest vertex, so a query that this vertex answers reads one
+/// slot.
 class MGMESH_API VertexLookup { // exported for the tests; the header is not installed
 public:
     enum Kind { Exact = 1, Close = 2 };
+
+    /// The width of the close index's cells (a power of two, so cell numbers are exact).
+    static constexpr double kCellSize = 0.125;
 
     VertexLookup(MgFace* face, int kinds);
     ~VertexLookup();
@@ -32,6 +41,10 @@ public:
     /// The last vertex in list order within the inclusive 0.01 box around p, or null.
     MgVertex* FindClose(const CGeoVector& p);
 
+    /// Starts loading what FindClose(p) reads first, for a caller that knows its next queries
+    /// early. Changes nothing.
+    void Prefetch(const CGeoVector& p) const;
+
     bool HasExact() const { return (m_kinds & Exact) != 0; }
     bool HasClose() const { return (m_kinds & Close) != 0; }
 
@@ -42,38 +55,39 @@ public:
     void Removed(MgVertex* v);
 
 private:
-    struct ExactKey {
-        std::uint32_t x, y, z;
-        bool operator==(const ExactKey& o) const { return x == o.x && y == o.y && z == o.z; }
+    struct Cell {
+        std::int32_t x, y, z;
+        bool operator==(const Cell& o) const { return x == o.x && y == o.y && z == o.z; }
     };
-    struct KeyHash {
-        std::size_t operator()(const ExactKey& k) const;
+    // A cell of the close index: its newest entry, and that entry's position, which names the
+    // cell and is the first to pass or fail the box test.
+    struct CellSlot {
+        CGeoVector position;
+        std::uint32_t newest;
     };
-    struct CellKey {
-        std::int64_t x, y, z;
-        bool operator==(const CellKey& o) const { return x == o.x && y == o.y && z == o.z; }
-    };
-    struct CellHash {
-        std::size_t operator()(const CellKey& k) const;
-    };
-    struct CloseEntry {
-        MgVertex* vertex;
-        std::uint32_t previous; // the entry added before it in the same cell, or npos
-    };
-
     void Rebuild();
     void Insert(MgVertex* v);
-    static CellKey CellOf(float x, float y, float z);
-    static std::int64_t Cell(double c);
+    void InsertExact(MgVertex* v);
+    void InsertClose(MgVertex* v);
+    std::uint32_t* ExactSlot(const CGeoVector& p);
+    CellSlot& FindCell(const Cell& cell);
+    void GrowExact();
+    void GrowCells();
 
     MgFace* m_face;
     int m_kinds;
     bool m_installed = false;
     bool m_stale = false;
     MgVertex* m_pending = nullptr; // registered, position not yet set
-    std::unordered_map<ExactKey, MgVertex*, KeyHash> m_exact;
-    std::unordered_map<CellKey, std::uint32_t, CellHash> m_cells; // cell -> newest entry
-    std::vector<CloseEntry> m_entries;
+
+    std::vector<MgVertex*> m_exactVertices;  // the first vertex at each position
+    std::vector<std::uint32_t> m_exactSlots; // entry numbers into m_exactVertices
+    // the close index's entries in the order of the vertex list, and for each the entry
+    // added before it to the same cell
+    std::vector<MgVertex*> m_closeVertices;
+    std::vector<std::uint32_t> m_closePrevious;
+    std::vector<CellSlot> m_cellSlots;
+    std::size_t m_cells = 0;
 };
 
 } // namespace mgmesh::detail

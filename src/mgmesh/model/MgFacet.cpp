@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "mgmesh/model/ItemPool.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgVertex.h"
 
@@ -100,6 +101,9 @@ void MgFacet::ReplaceNeighbor(MgFacet* from, MgFacet* to) {
 }
 
 CGeoVector MgFacet::Normal() const {
+    // a facet read with an undefined vertex number has an empty slot: it has no extent
+    if (!m_vertices[0] || !m_vertices[1] || !m_vertices[2])
+        return CGeoVector();
     const CGeoVector& a = m_vertices[0]->Vertex();
     return (m_vertices[1]->Vertex() - a) * (m_vertices[2]->Vertex() - a);
 }
@@ -125,6 +129,8 @@ void MgFacet::MoveTo(MgFace* target) {
             RemoveNeighbor(f);
     for (int i = 0; i < 3; ++i) {
         const MgVertex* old = m_vertices[i];
+        if (!old)
+            continue; // an empty slot stays empty
         MgVertex* v = target->FindVertex(old->Vertex());
         if (!v)
             v = target->AddVertex(old->Vertex(), old->Normal(), old->GeoUV());
@@ -135,8 +141,8 @@ void MgFacet::MoveTo(MgFace* target) {
 void MgFacet::CopyFacet(const MgFacet* source) {
     for (int i = 0; i < 3; ++i) {
         const MgVertex* s = source->m_vertices[i];
-        MgVertex* copy = static_cast<MgVertex*>(s->AuxData());
-        if (!copy) {
+        MgVertex* copy = s ? static_cast<MgVertex*>(s->AuxData()) : nullptr;
+        if (s && !copy) {
             copy = m_face->FindAddVertex(s->Vertex(), s->Normal(), s->GeoUV());
             s->SetAuxData(copy);
         }
@@ -159,4 +165,19 @@ void MgFacet::CopyFacet(const MgFacet* source) {
         nCopy->WriteSlot((j + 2) % 3, this);
     }
     source->SetAuxData(this);
+}
+
+void* MgFacet::operator new(std::size_t size) {
+    if (size != sizeof(MgFacet))
+        return ::operator new(size);
+    return mgmesh::detail::ItemPool::Of<sizeof(MgFacet)>().Allocate();
+}
+
+void MgFacet::operator delete(void* block, std::size_t size) noexcept {
+    if (!block)
+        return;
+    if (size != sizeof(MgFacet))
+        ::operator delete(block);
+    else
+        mgmesh::detail::ItemPool::Of<sizeof(MgFacet)>().Release(block);
 }

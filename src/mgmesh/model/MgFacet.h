@@ -1,6 +1,8 @@
 // MgFacet: a triangle of three shared vertices that knows its three neighbours.
 #pragma once
 
+#include <cstddef>
+
 #include "mgmesh/Export.h"
 #include "mgmesh/geometry/CGeoVector.h"
 #include "mgmesh/model/ListSlot.h"
@@ -22,6 +24,11 @@ public:
     MgFacet(const MgFacet&) = delete;
     MgFacet& operator=(const MgFacet&) = delete;
 
+    /// Items of exactly this class come from a pool of blocks in creation order; a derived
+    /// class of another size gets ordinary heap memory.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+
     MgVertex* Vertex(int i) const { return m_vertices[i]; }
     MgFacet* Neighbor(int i) const { return m_neighbors[i]; }
     MgFace* ParentFace() const { return m_face; }
@@ -31,7 +38,8 @@ public:
     /// Puts `v` (may be null) into slot i: takes the new reference before releasing the old
     /// one (which may delete that vertex); posts a change.
     void SetVertex(int i, MgVertex* v);
-    /// One-sided: neighbour slot i := f.
+    /// One-sided: neighbour slot i := f. Neighbours are facets of the same face: a link into
+    /// another face is not cleared when that face is deleted.
     void SetNeighbor(int i, MgFacet* f) { WriteSlot(i, f); }
     /// Neighbour slot i := f and f's neighbour slot j := this facet; f must not be null.
     void SetNeighbor(int i, MgFacet* f, int j) {
@@ -43,14 +51,15 @@ public:
     /// Every slot holding `from` holds `to`; `from` loses its links to this facet and is left
     /// unlinked from it even when `to` is `from`. `to` is not linked back.
     void ReplaceNeighbor(MgFacet* from, MgFacet* to);
-    /// (b − a) × (c − a), not normalised.
+    /// (b − a) × (c − a), not normalised; (0,0,0) while a vertex slot is empty.
     CGeoVector Normal() const;
-    /// 0.5 × |(b − a) × (c − a)|.
+    /// 0.5 × |(b − a) × (c − a)|; 0 while a vertex slot is empty.
     float Area() const;
     /// Swaps vertex slots 0 and 2 and neighbour slots 0 and 1; posts a change.
     void Reverse();
     /// Moves the facet to `target`: re-registers it, drops its neighbour links on both sides
-    /// and replaces each vertex by one of `target` at exactly the same position (found or new).
+    /// and replaces each vertex by one of `target` at exactly the same position (found or new);
+    /// an empty slot stays empty.
     void MoveTo(MgFace* target);
     /// Makes this facet a copy of `source` (in another face), mapping vertices and facets
     /// through the source items' aux data. Throws "Bad face structure" when a copied

@@ -1,6 +1,7 @@
 // MgVertex: registration, posted changes and reference counting.
 #include "mgmesh/model/MgVertex.h"
 
+#include "mgmesh/model/ItemPool.h"
 #include "mgmesh/model/MgFace.h"
 
 MgVertex::MgVertex(MgFace* face) : m_face(face) {
@@ -39,4 +40,19 @@ void MgVertex::CopyVertex(const MgVertex* source) {
     m_normalCount = source->m_normalCount;
     m_uv[0] = source->m_uv[0];
     m_uv[1] = source->m_uv[1];
+}
+
+void* MgVertex::operator new(std::size_t size) {
+    if (size != sizeof(MgVertex))
+        return ::operator new(size);
+    return mgmesh::detail::ItemPool::Of<sizeof(MgVertex)>().Allocate();
+}
+
+void MgVertex::operator delete(void* block, std::size_t size) noexcept {
+    if (!block)
+        return;
+    if (size != sizeof(MgVertex))
+        ::operator delete(block);
+    else
+        mgmesh::detail::ItemPool::Of<sizeof(MgVertex)>().Release(block);
 }

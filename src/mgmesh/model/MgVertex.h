@@ -1,6 +1,8 @@
 // MgVertex: a shared, reference-counted point of a face, with normal and texture coordinate.
 #pragma once
 
+#include <cstddef>
+
 #include "mgmesh/Export.h"
 #include "mgmesh/geometry/CGeoVector.h"
 #include "mgmesh/model/ListSlot.h"
@@ -19,6 +21,11 @@ public:
     ~MgVertex() override;
     MgVertex(const MgVertex&) = delete;
     MgVertex& operator=(const MgVertex&) = delete;
+
+    /// Items of exactly this class come from a pool of blocks in creation order; a derived
+    /// class of another size gets ordinary heap memory.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
 
     const CGeoVector& Vertex() const { return m_position; }
     const CGeoVector& Normal() const { return m_normal; }

@@ -1,4 +1,5 @@
 target_sources(mgmesh PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/ItemPool.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgPickable.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgVertex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgCorner.cpp

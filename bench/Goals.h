@@ -1,0 +1,17 @@
+// The sphere benchmarks' side of the benchmark program: its own command-line options and the
+// closing table of goals, measured against the bare parse and the peers.
+#pragma once
+
+namespace bench {
+
+/// Handles and removes the program's own options:
+///   --write-spheres          writes the sphere files (see SphereGen.h) and exits
+///   --peak-rss-load=FILE     loads FILE with MgObject::LoadSTL, prints its peak memory, exits
+///   --peers=FILE             peer timings ("admesh <facets> <seconds>" lines) for the ratios
+/// Returns true when the program should exit with `exitCode` now.
+bool HandleOptions(int& argc, char** argv, int& exitCode);
+
+/// Prints every goal as a measured ratio from this run's medians, met or not.
+void PrintGoals();
+
+} // namespace bench

@@ -1,0 +1,471 @@
+// Edge and corner building, boundary refinement, facet splitting and subdivision. The indexed
+// searches of edge and corner building are checked against literal walks over lists on random
+// faces, which are then cut at random.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <list>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "mgmesh/mgmesh.h"
+#include "support/Check.h"
+#include "support/Shapes.h"
+#include "support/Topology.h"
+
+namespace {
+
+std::intptr_t Mark(const MgVertex* v) {
+    return reinterpret_cast<std::intptr_t>(v->AuxData());
+}
+void SetMark(const MgVertex* v, std::intptr_t m) {
+    v->SetAuxData(reinterpret_cast<void*>(m));
+}
+
+// ---- Edge and corner building as plain walks over lists, for comparison with the library ----
+namespace literal {
+
+void RebuildCorners(MgFace* face) {
+    std::vector<std::pair<MgEdge*, MgVertexList::const_iterator>> spots; // in walk order
+    for (MgEdge* e : face->EdgeList())
+        for (auto it = e->VertexList().begin(); it != e->VertexList().end(); ++it) {
+            spots.emplace_back(e, it);
+            SetMark(*it, 0);
+        }
+    for (MgCorner* c :
+         std::vector<MgCorner*>(face->CornerList().begin(), face->CornerList().end())) {
+        auto s = std::find_if(spots.begin(), spots.end(), [&](const auto& s) {
+            const MgVertex* v = *s.second;
+            return (v->Vertex() - c->Position()).Norm() < 0.1f * face->GeoTolerance() && !Mark(v);
+        });
+        if (s == spots.end()) {
+            delete c;
+            continue;
+        }
+        c->SetEdgeIter(s->first, s->second);
+        SetMark(*s->second, 1);
+    }
+    for (MgEdge* e : face->EdgeList()) {
+        const MgVertexList& list = e->VertexList();
+        if (std::count_if(list.begin(), list.end(), Mark) != 1)
+            continue;
+        auto at = std::find_if(list.begin(), list.end(), Mark);
+        for (std::size_t step = 0; step < list.size() / 2; ++step)
+            if (++at == list.end())
+                at = list.begin();
+        MgCorner* c = face->NewCorner();
+        c->SetPosition((*at)->Vertex());
+        c->SetEdgeIter(e, at);
+        SetMark(*at, 1);
+    }
+}
+
+bool RebuildEdges(MgFace* face) {
+    for (MgCorner* c : face->CornerList()) // the library leaves them detached until re-attached
+        c->SetEdgeIter(nullptr, MgVertexList::const_iterator());
+    while (!face->EdgeList().empty())
+        delete face->EdgeList().front();
+    for (const MgVertex* v : face->VertexList())
+        SetMark(v, 1);
+    using Side = std::pair<MgFacet*, int>;
+    auto from = [](const Side& s) { return s.first->Vertex(s.second); };
+    auto to = [](const Side& s) { return s.first->Vertex((s.second + 1) % 3); };
+    std::list<Side> open;
+    for (MgFacet* f : face->FacetList())
+        for (int i = 0; i < 3; ++i) {
+            const Side side(f, i);
+            auto it = std::find_if(open.begin(), open.end(), [&](const Side& s) {
+                return from(s) == to(side) && to(s) == from(side);
+            });
+            if (it == open.end()) {
+                open.push_back(side);
+            } else {
+                f->SetNeighbor(i, it->first);
+                it->first->SetNeighbor(it->second, f);
+                open.erase(it);
+            }
+            SetMark(from(side), 0);
+        }
+    for (auto it = face->VertexList().begin(); it != face->VertexList().end();)
+        if (MgVertex* v = *it++; Mark(v) != 0)
+            delete v;
+    while (!open.empty()) {
+        MgEdge* edge = face->NewEdge();
+        MgVertex *first = from(open.front()), *v = first, *next = to(open.front());
+        open.pop_front();
+        for (;;) {
+            edge->AddVertex(v);
+            SetMark(v, Mark(v) + 1);
+            if ((v = next) == first)
+                break;
+            auto it =
+                std::find_if(open.begin(), open.end(), [&](const Side& s) { return from(s) == v; });
+            if (it == open.end())
+                throw "Bad face structure";
+            next = to(*it);
+            open.erase(it);
+        }
+    }
+    face->PostChange();
+    for (const MgEdge* e : face->EdgeList())
+        for (const MgVertex* v : e->VertexList())
+            if (Mark(v) != 1)
+                return false;
+    RebuildCorners(face);
+    return true;
+}
+
+} // namespace literal
+
+// Every vertex (aux data, reference count), facet (vertices and neighbours), edge (vertices)
+// and corner (position, edge, place in it); items are numbered as first met, so faces of the
+// same structure give the same text. (Nothing here moves a vertex.)
+std::string FaceText(const MgFace* face) {
+    std::map<const void*, long> n{{nullptr, -1}};
+    auto number = [&](const void* p) { return n.emplace(p, long(n.size())).first->second; };
+    std::ostringstream os;
+    for (const MgVertex* v : face->VertexList())
+        os << number(v) << ' ' << v->AuxData() << ' ' << v->RefCount() << '\n';
+    for (const MgFacet* f : face->FacetList()) {
+        os << number(f) << ':';
+        for (int i = 0; i < 3; ++i)
+            os << ' ' << number(f->Vertex(i)) << '/' << number(f->Neighbor(i));
+        os << '\n';
+    }
+    for (const MgEdge* e : face->EdgeList()) {
+        os << number(e) << ':';
+        for (const MgVertex* v : e->VertexList())
+            os << ' ' << number(v);
+        os << '\n';
+    }
+    for (const MgCorner* c : face->CornerList()) {
+        const MgEdge* e = c->Edge();
+        os << c->Position().x << ',' << c->Position().y << ',' << c->Position().z << ' '
+           << number(e) << ' ' << (e ? std::distance(e->VertexList().begin(), c->VertIter()) : -1)
+           << '\n';
+    }
+    return os.str();
+}
+
+// A face that makes facets of its own kind.
+class OwnFacet : public virtual MgFacet {
+public:
+    explicit OwnFacet(MgFace* face) : MgFacet(face) {}
+};
+class OwnFace : public virtual MgFace {
+public:
+    explicit OwnFace(MgObject* parent) : MgFace(parent) {}
+    MgFacet* NewFacet() override { return new OwnFacet(this); }
+};
+
+template <class T, std::size_t N> T Pick(std::mt19937& rng, const T (&choices)[N]) {
+    return choices[rng() % N];
+}
+
+// Points on a lattice closer than a corner's reach, scaled; facet pairs over it with holes (so
+// loops touch), at times with facets that repeat or oppose earlier ones or repeat a vertex;
+// crowded edges made by hand; corners about a corner's reach from points; odd numbers.
+void RandomFace(std::mt19937& rng, MgFace* face) {
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf("");
+    const float scale = Pick(rng, {1.f, 1.f, 1.f, 1e-20f, 1e6f, 3e30f});
+    face->SetGeoTolerance(rng() % 2 ? 0.05f * scale
+                                    : Pick(rng, {0.06f, 3e-7f, 1e30f, inf, -0.f, nan}));
+    const int w = 1 + int(rng() % 10), h = 1 + int(rng() % 4), n = (w + 1) * (h + 1);
+    std::vector<CGeoVector> points;
+    for (int p = 0; p < n; ++p)
+        points.push_back(CGeoVector(float(p % (w + 1)), float(p / (w + 1)), float(rng() % 2)) *
+                         (0.004f * scale));
+    if (rng() % 4 == 0)
+        points[rng() % n][int(rng() % 3)] = Pick(rng, {-0.f, nan, inf});
+    std::vector<MgVertex*> v;
+    for (const CGeoVector& p : points)
+        v.push_back(shapes::AddVertex(face, p.x, p.y, p.z));
+    std::vector<std::array<int, 3>> facets;
+    const unsigned holes = rng() % 3, odd = rng() % 2 ? 0 : 8; // holes in eighths of the cells
+    for (int p = 0; p < n - w - 2; ++p)
+        if (p % (w + 1) != w && rng() % 8 >= holes)
+            facets.insert(facets.end(), {{p, p + 1, p + w + 2}, {p, p + w + 2, p + w + 1}});
+    for (int k = int(rng() % (odd + 1)); k > 0; --k) {
+        std::array<int, 3> f{int(rng() % n), int(rng() % n), int(rng() % n)};
+        const std::array<int, 3> o = facets.empty() ? f : facets[rng() % facets.size()];
+        const unsigned kind = rng() % 6;
+        f = kind == 0 ? o : kind < 3 ? std::array<int, 3>{o[1], o[0], f[2]} : f;
+        f[1] = rng() % 5 ? f[1] : f[0];
+        facets.push_back(f);
+    }
+    std::shuffle(facets.begin(), facets.end(), rng);
+    for (const auto& f : facets)
+        shapes::AddFacet(face, v[f[0]], v[f[1]], v[f[2]]);
+    for (int k = 1 + int(rng() % 3); k > 0; --k) {
+        MgEdge* e = face->NewEdge();
+        for (int i = 1 + int(rng() % 40); i > 0; --i)
+            e->AddVertex(v[rng() % n]);
+    }
+    for (int k = int(rng() % 40); k > 0; --k) {
+        CGeoVector q = points[rng() % n];
+        q[int(rng() % 3)] += Pick(rng, {0.f, 0.003f, -0.0049f, 0.005f, -0.0051f, 0.006f}) * scale;
+        if (rng() % 40 == 0)
+            q[int(rng() % 3)] = Pick(rng, {-0.f, nan, -inf});
+        face->NewCorner()->SetPosition(q);
+    }
+}
+
+template <class F> std::string Outcome(F f) {
+    try {
+        return f() ? "true" : "false";
+    } catch (const char* message) {
+        return message;
+    }
+}
+
+MgFacet* AnyFacet(const MgFace* face, std::mt19937& rng) {
+    return *std::next(face->FacetList().begin(), rng() % face->FacetList().size());
+}
+
+using Slots = std::array<MgVertex*, 3>;
+Slots SlotsOf(const MgFacet* f) {
+    return {f->Vertex(0), f->Vertex(1), f->Vertex(2)};
+}
+
+// Every link is the one facet that holds the side the other way round, or null if none does.
+void ExpectConformingLinks(const MgFace* face) {
+    std::map<std::array<const MgVertex*, 2>, std::vector<const MgFacet*>> holders;
+    for (const MgFacet* f : face->FacetList())
+        for (int i = 0; i < 3; ++i)
+            holders[{f->Vertex(i), f->Vertex((i + 1) % 3)}].push_back(f);
+    for (const MgFacet* f : face->FacetList())
+        for (int i = 0; i < 3; ++i) {
+            const auto& back = holders[{f->Vertex((i + 1) % 3), f->Vertex(i)}];
+            EXPECT_TRUE(back.size() > 1 || f->Neighbor(i) == (back.empty() ? nullptr : back[0]));
+        }
+}
+
+// The square (a, b, c), (a, c, d) with its diagonal linked.
+struct Square {
+    MgObject object;
+    MgFace* face = shapes::TwoFacetSquare(object);
+    std::vector<MgVertex*> v{face->VertexList().begin(), face->VertexList().end()};
+    MgFacet *abc = face->FacetList().front(), *acd = face->FacetList().back();
+    Square() { face->RebuildEdges(); }
+};
+
+} // namespace
+
+// Then the faces are cut and undone at random, with any arguments, refused or stopped half way:
+// the model stays sound, and new facets come from the face's factory.
+TEST(RandomFaces, EdgeBuildingAgreesWithTheWalksAndCutsKeepTheModelSound) {
+    std::mt19937 rng(20240607);
+    for (int round = 0; round < 2000; ++round) {
+        SCOPED_TRACE(round);
+        MgObject object;
+        MgFace *got = new OwnFace(&object), *want = object.NewFace();
+        std::mt19937 twin = rng;
+        RandomFace(rng, got);
+        RandomFace(twin, want);
+        // first on the hand-made edges, with vertices repeated in and across them
+        got->RebuildCorners();
+        literal::RebuildCorners(want);
+        ASSERT_EQ(FaceText(got), FaceText(want));
+        const std::string outcome = Outcome([&] { return literal::RebuildEdges(want); });
+        EXPECT_EQ(Outcome([&] { return got->RebuildEdges(); }), outcome);
+        EXPECT_EQ(got->Corrupt(), outcome == "false");
+        ASSERT_EQ(FaceText(got), FaceText(want));
+        // also over loops that touch, which the rebuild left without corners
+        got->RebuildCorners();
+        literal::RebuildCorners(want);
+        ASSERT_EQ(FaceText(got), FaceText(want));
+
+        auto any = [&] { return rng() % 4 ? AnyFacet(got, rng) : nullptr; };
+        for (int step = 0; step < 8 && got->NumFacets() > 0; ++step) {
+            MgFacet* f = AnyFacet(got, rng);
+            const int side = int(rng() % 3);
+            const float t = float(rng() % 5) * 0.5f - 0.5f;
+            try {
+                if (const unsigned kind = rng() % 3; kind == 0)
+                    f->Split(side, t);
+                else if (kind == 1)
+                    f->SplitSubDiv(side, t);
+                else
+                    f->Unsplit(any(), any(), any());
+            } catch (const char*) {
+            }
+        }
+        ExpectValidTopology(got, false);
+        for (const MgFacet* g : got->FacetList())
+            EXPECT_NE(dynamic_cast<const OwnFacet*>(g), nullptr);
+        ASSERT_FALSE(HasFailure());
+    }
+}
+
+TEST(RebuildEdges, SmallFaces) {
+    enum { a, b, c, d, e, f, g, h };
+    const std::vector<CGeoVector> points = {{0, 0, 0}, {1, 0, 0},  {1, 1, 0},   {0, 1, 0},
+                                            {0, 0, 1}, {-1, 0, 0}, {-1, -1, 0}, {0.003f, 0, 0}};
+    struct Case {
+        std::vector<std::array<int, 3>> facets;
+        std::vector<CGeoVector> corners;
+        const char* want; // result, corrupt flag, vertices left, each loop, each corner's vertex
+    };
+    const Case cases[] = {
+        // the corner 0.004 from c attaches, the one 0.006 from d goes; a second goes opposite c
+        {{{a, b, c}, {a, c, d}}, {{1.004f, 1}, {0, 1.006f}}, "10 4 abcd /ca"},
+        // sides held in the same direction are not linked, and their ends are walked twice
+        {{{a, b, c}, {a, d, c}}, {{0, 0}}, "01 4 abc adc /-"},
+        {{{a, d, b}, {a, b, e}, {a, e, d}, {b, d, e}}, {{0, 0}}, "10 4 /"}, // closed
+        {{{a, b, c}, {a, f, g}}, {}, "01 5 abc afg /"},                     // loops touch at a
+        // the first corner takes the first free vertex in reach, the second the next one
+        {{{a, h, d}}, {{0.001f, 0}, {0.001f, 0}, {0.001f, 0}}, "10 3 ahd /ah"},
+        {{{a, a, b}}, {{0, 0}}, "10 2 a /aa"}, // a side a -> a: a loop of one vertex
+    };
+    for (const Case& k : cases) {
+        MgObject object;
+        MgFace* face = object.NewFace();
+        std::vector<MgVertex*> v;
+        for (const CGeoVector& p : points)
+            v.push_back(shapes::AddVertex(face, p.x, p.y, p.z));
+        for (const auto& t : k.facets)
+            shapes::AddFacet(face, v[t[0]], v[t[1]], v[t[2]]);
+        for (const CGeoVector& p : k.corners)
+            face->NewCorner()->SetPosition(p);
+        auto name = [&](const MgVertex* x) {
+            return x ? char('a' + (std::find(v.begin(), v.end(), x) - v.begin())) : '-';
+        };
+        std::ostringstream got;
+        got << face->RebuildEdges() << face->Corrupt() << ' ' << face->NumVertices();
+        for (const MgEdge* edge : face->EdgeList()) {
+            got << ' ';
+            for (const MgVertex* x : edge->VertexList())
+                got << name(x);
+        }
+        got << " /";
+        for (const MgCorner* corner : face->CornerList())
+            got << name(corner->Vertex());
+        EXPECT_EQ(got.str(), k.want);
+        ExpectValidTopology(face);
+    }
+}
+
+TEST(AddEdgeVertex, InsertsBetweenTheTwoVertices) {
+    Square s;
+    s.face->NewCorner()->SetPosition(CGeoVector(0, 0, 0));
+    s.face->RebuildCorners();
+    MgEdge* e = s.face->EdgeList().front(); // a, b, c, d
+    // forward, at the front, from the last vertex d: the new vertex goes first
+    auto made = s.face->AddEdgeVertex(s.v[3], e->VertexList().begin(), e, 0.25f, true);
+    EXPECT_EQ(made, e->VertexList().begin());
+    EXPECT_EQ((*made)->Vertex(), CGeoVector(0, 0.75f, 0));
+    EXPECT_EQ((*made)->RefCount(), 3); // two facets and the edge
+    // backward, at the last position d, from the first vertex: the new one goes last
+    made = s.face->AddEdgeVertex(*made, std::prev(e->VertexList().end()), e, 0.25f, false);
+    EXPECT_EQ(made, std::prev(e->VertexList().end()));
+    EXPECT_EQ((*made)->Vertex(), CGeoVector(0, 0.8125f, 0));
+    EXPECT_EQ(s.face->CornerList().front()->Vertex(), s.v[0]); // other positions stay valid
+    ExpectValidTopology(s.face);
+    auto at = std::next(e->VertexList().begin()); // a, but b -> a runs against the facets
+    EXPECT_THROW_TEXT(s.face->AddEdgeVertex(s.v[1], at, e, 0.5f, true),
+                      "Vertices are not on an edge");
+    EXPECT_THROW_TEXT(s.face->AddEdgeVertex(s.v[0], e->VertexList().end(), e, 0.5f, true),
+                      "Vertices are not on an edge");
+    EXPECT_EQ(s.face->NumFacets(), 4);
+    s.face->NewFacet(); // a facet without vertices
+    EXPECT_THROW_TEXT(s.face->RebuildEdges(), "Bad face structure");
+}
+
+TEST(Split, CutsTheFacetAndItsNeighbourAndSubdivisionExchangesTheHalves) {
+    Square s, t;
+    s.v[1]->SetNormal(CGeoVector(1, 0, 0));
+    const MgTwoFacets one = s.abc->Split(0, 0.25f); // a -> b, on the boundary
+    EXPECT_EQ(one.second, nullptr);
+    MgVertex* v = s.face->VertexList().back();
+    EXPECT_EQ(v->Vertex(), CGeoVector(0.25f, 0, 0));
+    EXPECT_EQ(v->Normal(), CGeoVector(0.25f, 0, 0.75f));
+    EXPECT_TRUE(v->GeoUV()[0] == 0.25f && v->GeoUV()[1] == 0);
+    EXPECT_EQ(v->RefCount(), 2);
+    // this facet keeps the half at the side's start, the new one takes the half at its end
+    EXPECT_EQ(SlotsOf(s.abc), (Slots{s.v[0], v, s.v[2]}));
+    EXPECT_EQ(SlotsOf(one.first), (Slots{v, s.v[1], s.v[2]}));
+    const MgTwoFacets two = s.acd->Split(0, 0.5f); // a -> c, the diagonal
+    EXPECT_EQ(two.neighborSide, 2);                // c -> a in the other facet
+    EXPECT_EQ(two.first->Neighbor(0), s.abc);
+    EXPECT_EQ(s.face->VertexList().back()->RefCount(), 4);
+    s.abc->Split(1, 1.5f); // from v beyond c
+    EXPECT_EQ(s.face->VertexList().back()->Vertex(), CGeoVector(1.375f, 1.5f, 0));
+    ExpectConformingLinks(s.face);
+
+    const MgFourFacetsSubDiv half = t.abc->SplitSubDiv(0, 0.5f); // a -> b, on the boundary
+    EXPECT_TRUE(half.count == 1 && half.facets[1] == nullptr);
+    MgVertex* w = t.face->VertexList().back();
+    // this facet keeps the half at b and its link across b -> c; the new one takes c -> a
+    EXPECT_EQ(SlotsOf(t.abc), (Slots{w, t.v[1], t.v[2]}));
+    EXPECT_EQ(SlotsOf(half.facets[0]), (Slots{t.v[0], w, t.v[2]}));
+    EXPECT_EQ(half.facets[0]->Neighbor(2), t.acd);
+    const MgFourFacetsSubDiv both = t.abc->SplitSubDiv(2, 0.5f);      // c -> w, inside now
+    EXPECT_TRUE(both.count == 3 && both.facets[2] == half.facets[0]); // the neighbour itself
+    EXPECT_EQ(t.face->VertexList().back()->RefCount(), 4);
+    ExpectConformingLinks(t.face);
+}
+
+TEST(Split, Failures) {
+    Square s;
+    s.acd->SetNeighbor(0, nullptr); // the diagonal is linked one way only now
+    EXPECT_THROW_TEXT(s.abc->SplitSubDiv(0, 0.5f), "Bad facet structure"); // across c -> a
+    EXPECT_EQ(s.face->NumFacets(), 2); // the facet made for the cut is not kept
+    EXPECT_THROW_TEXT(s.abc->Split(2, 0.5f), "Bad facet structure");
+    EXPECT_EQ(s.face->NumFacets(), 3); // this facet was cut already, its neighbour not
+    EXPECT_THROW_TEXT(s.abc->Split(3, 0.5f), "Bad facet structure");
+
+    Square u;
+    const MgTwoFacets r = u.abc->Split(2, 0.5f);     // abc is now (v, b, c)
+    const MgTwoFacets later = u.abc->Split(1, 0.5f); // b -> c: v is in a fifth facet now
+    MgEdge* e = u.face->EdgeList().front();          // and the later cut's vertex in an edge
+    e->AddVertex(u.face->VertexList().back(), e->VertexList().begin());
+    const std::string before = FaceText(u.face);
+    const char* notSplit = "Cannot unsplit unless facet was originally split by MgFacet::Split";
+    const char* depends = "Cannot unsplit if dependes on other splits";
+    EXPECT_THROW_TEXT(u.abc->Unsplit(r.first, u.acd, r.second), depends);
+    EXPECT_THROW_TEXT(u.abc->Unsplit(later.first, nullptr, nullptr), depends);
+    EXPECT_THROW_TEXT(u.acd->Unsplit(u.abc, nullptr, nullptr), notSplit); // no slot alike
+    EXPECT_THROW_TEXT(u.acd->Unsplit(nullptr, nullptr, nullptr), notSplit);
+    EXPECT_THROW_TEXT(u.abc->Unsplit(r.first, r.first, nullptr), notSplit);
+    EXPECT_EQ(FaceText(u.face), before);
+}
+
+TEST(Split, RandomCutsOnAGridAreUndoneAndSubdivisionsConform) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        MgObject object;
+        MgFace* face = shapes::Grid(object, 4, 3);
+        ASSERT_TRUE(face->RebuildEdges());
+        const std::string before = FaceText(face);
+        std::vector<std::tuple<MgFacet*, MgFacet*, MgTwoFacets>> done;
+        for (int k = int(rng() % 25); k > 0; --k) {
+            MgFacet* f = AnyFacet(face, rng);
+            const int side = int(rng() % 3);
+            MgFacet* n = f->Neighbor(side);
+            done.emplace_back(f, n, f->Split(side, float(rng() % 100) / 100));
+            ExpectConformingLinks(face);
+        }
+        ExpectValidTopology(face);
+        for (auto it = done.rbegin(); it != done.rend(); ++it) {
+            auto& [f, n, r] = *it;
+            f->Unsplit(r.first, n, r.second);
+        }
+        ASSERT_EQ(FaceText(face), before);
+        for (int k = 0; k < 10; ++k) {
+            const MgFourFacetsSubDiv r = AnyFacet(face, rng)->SplitSubDiv(int(rng() % 3), 0.5f);
+            EXPECT_EQ(r.count, r.facets[1] ? 3 : 1);
+        }
+        ExpectConformingLinks(face);
+        ASSERT_TRUE(face->RebuildEdges());
+        EXPECT_EQ(face->NumEdges(), 1);
+    }
+}
