@@ -21,9 +21,11 @@ endif
 STAGE := $(CURDIR)/$(BUILD)/stage
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-	libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libpng-dev freeglut3-dev xvfb xauth clang
+	libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libpng-dev freeglut3-dev xvfb xauth \
+	clang libclang-rt-14-dev valgrind
 
-.PHONY: all deps configure build test demo bench install format check-format clean
+.PHONY: all deps configure build test ci-extra thread-test package-test fuzz memcheck demo bench \
+	install format check-format clean
 
 all: build
 
@@ -46,7 +48,34 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+ifeq ($(SANITIZE),)
 	$(MAKE) --no-print-directory package-test
+ifeq ($(CI),true)
+	$(MAKE) --no-print-directory ci-extra
+endif
+endif
+
+# What CI adds to the plain suite: the sanitizer builds and a short run of every fuzzer.
+ci-extra:
+	$(MAKE) --no-print-directory check-format
+	$(MAKE) --no-print-directory test SANITIZE=address,undefined
+	$(MAKE) --no-print-directory thread-test
+	$(MAKE) --no-print-directory fuzz FUZZ_TIME=$(or $(CI_FUZZ_TIME),20)
+
+# Separate models on separate threads, under ThreadSanitizer.
+thread-test: deps
+	cmake -S . -B build-thread -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMGMESH_SANITIZE=thread \
+		-DMGMESH_BUILD_TOOLS=OFF -DMGMESH_BUILD_BENCH=OFF >/dev/null
+	cmake --build build-thread -j $(JOBS) --target tests_threads
+	build-thread/tests/threads/tests_threads
+
+# libFuzzer targets (clang); FUZZ_TIME seconds per target (default 60), FUZZ_SEEDS extra seeds.
+fuzz: deps
+	FUZZ_TIME=$(or $(FUZZ_TIME),60) FUZZ_SEEDS=$(FUZZ_SEEDS) fuzz/run.sh
+
+# Every test program under valgrind's memcheck.
+memcheck: build
+	fuzz/memcheck.sh $(BUILD)
 
 # The installed package, consumed the way a host consumes it.
 package-test: build
@@ -65,8 +94,14 @@ demo: build
 	$(STAGE)/bin/mgtool render $(DEMO_MODEL) -o $(DEMO_PNG) --size 800x600 --view iso --edges
 	@echo "picture written to $(DEMO_PNG)"
 
+# The quick pass runs the small sizes; FULL=1 runs every size, with the peers (admesh,
+# installed when missing) timed on the same sphere files by bench/peers.sh.
 bench: build
-	$(BUILD)/bench/mgmesh_bench $(if $(FULL),,--benchmark_filter='/(1024|4096|10000|16384|65536|100000)(/|$$)' )
+ifeq ($(FULL),)
+	$(BUILD)/bench/mgmesh_bench --benchmark_filter='/(1024|4096|10000|16384|20480|65536|81920|100000)(/|$$)'
+else
+	bench/peers.sh $(BUILD)/bench/mgmesh_bench
+endif
 
 install: configure
 	cmake --build $(BUILD) -j $(JOBS)

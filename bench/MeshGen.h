@@ -38,7 +38,9 @@ inline MgFace* Torus(MgObject& object, int facets) {
 }
 
 /// An open square grid of about n facets, as one face of `object`, shifted by dx along x.
-inline int GridCells(int facets) { return std::max(1, int(std::sqrt(facets / 2.0))); }
+inline int GridCells(int facets) {
+    return std::max(1, int(std::sqrt(facets / 2.0)));
+}
 
 inline MgFace* Grid(MgObject& object, int facets, float dx = 0) {
     const int n = GridCells(facets);
@@ -47,7 +49,8 @@ inline MgFace* Grid(MgObject& object, int facets, float dx = 0) {
     const float uv[2] = {0, 0};
     for (int j = 0; j <= n; ++j)
         for (int i = 0; i <= n; ++i)
-            grid.push_back(face->AddVertex(CGeoVector(float(i) + dx, float(j), 0), CGeoVector(0, 0, 1), uv));
+            grid.push_back(
+                face->AddVertex(CGeoVector(float(i) + dx, float(j), 0), CGeoVector(0, 0, 1), uv));
     auto at = [&](int i, int j) { return grid[j * (n + 1) + i]; };
     for (int j = 0; j < n; ++j)
         for (int i = 0; i < n; ++i) {

@@ -5,8 +5,12 @@
 
 namespace {
 
-MgFace* MakeTorus(MgObject& object, int n) { return bench::Torus(object, n); }
-MgFace* MakeGrid(MgObject& object, int n) { return bench::Grid(object, n); }
+MgFace* MakeTorus(MgObject& object, int n) {
+    return bench::Torus(object, n);
+}
+MgFace* MakeGrid(MgObject& object, int n) {
+    return bench::Grid(object, n);
+}
 
 template <MgFace* (*Make)(MgObject&, int)> void BM_CopyObject(benchmark::State& state) {
     MgObject source;
@@ -52,8 +56,11 @@ template <MgFace* (*Make)(MgObject&, int)> void BM_DeleteObject(benchmark::State
 }
 
 void Sizes(benchmark::internal::Benchmark* b) {
-    b->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Complexity(
-        benchmark::oN);
+    b->Arg(10000)
+        ->Arg(100000)
+        ->Arg(1000000)
+        ->Unit(benchmark::kMillisecond)
+        ->Complexity(benchmark::oN);
 }
 
 } // namespace

@@ -1,17 +1,21 @@
 // The library against a bare streaming parse and its peers, on closed icospheres of 20,480 to
 // 1,310,720 facets read from ASCII STL files: loading, edge building, deep copy, the SCB round
-// trip, the host import, and drawing beside a raw display list of strips. Every row is timed
-// per iteration by hand; its median is kept, reported as counters (seconds and the ratio to
-// the bare parse of the same file) and summed up as the goals' table at the end of the run.
+// trip, the host import, and drawing beside a raw display list of strips.
+//
+// The machine these run on is shared, and its speed drifts from one second to the next. So
+// each iteration of a row is timed together with its base, measured just before it: the bare
+// parse of the same file, or for drawing the raw list's frame. A row reports the median of its
+// own times and the median of the ratios of those pairs; the goals at the end of the run are
+// judged on the ratios.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
-#include <sstream>
+#include <optional>
 #include <streambuf>
 #include <string>
 #include <unordered_map>
@@ -44,69 +48,66 @@ double Median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
-// ---- this run's medians, by row and size ----
+// ---- this run's results, by row and size ----
 
-std::map<std::string, std::map<long, double>>& Medians() {
-    static std::map<std::string, std::map<long, double>> medians;
-    return medians;
+struct Result {
+    double seconds = 0; // median of the row's own times (or its value, for memory)
+    double ratio = 0;   // median of the ratios to the base measured beside it
+};
+
+std::map<std::string, std::map<long, Result>>& Results() {
+    static std::map<std::string, std::map<long, Result>> results;
+    return results;
 }
 
-bool Measured(const std::string& row, long facets, double& value) {
-    auto r = Medians().find(row);
-    if (r == Medians().end())
+bool Find(const std::string& row, long facets, Result& result) {
+    auto r = Results().find(row);
+    if (r == Results().end())
         return false;
     auto f = r->second.find(facets);
     if (f == r->second.end())
         return false;
-    value = f->second;
+    result = f->second;
     return true;
 }
 
-// Peer timings handed in by bench/peers.sh: row name -> size -> seconds.
-std::map<std::string, std::map<long, double>>& Peers() {
-    static std::map<std::string, std::map<long, double>> peers;
-    return peers;
+// The command of the peer to time beside the library (--peer), or empty.
+std::string& PeerCommand() {
+    static std::string command;
+    return command;
 }
 
-// The bare parse of the size's file; measured here (median of 5) when its row did not run.
-double BareSeconds(long facets) {
-    double seconds = 0;
-    if (Measured("BareParse", facets, seconds))
-        return seconds;
-    const std::string path = SphereFile(facets);
-    std::vector<double> samples;
-    for (int i = 0; i < 5; ++i) {
-        const Clock::time_point start = Clock::now();
-        benchmark::DoNotOptimize(BareParse(path));
-        samples.push_back(Since(start));
-    }
-    return Medians()["BareParse"][facets] = Median(samples);
+// One bare parse of the size's file, in seconds.
+double TimeBare(const std::string& path) {
+    const Clock::time_point start = Clock::now();
+    benchmark::DoNotOptimize(BareParse(path));
+    return Since(start);
 }
 
-// One row's samples: each iteration's seconds go to the benchmark as its manual time.
+// One row's samples: each iteration's seconds with those of its base.
 class Samples {
 public:
-    Samples(benchmark::State& state, const char* row) : m_state(state), m_row(row) {}
-    void Add(double seconds) {
+    Samples(benchmark::State& state, std::string row, std::string base = "bare")
+        : m_state(state), m_row(std::move(row)), m_base(std::move(base)) {}
+    void Add(double seconds, double baseSeconds) {
         m_state.SetIterationTime(seconds);
         m_seconds.push_back(seconds);
+        m_ratios.push_back(seconds / baseSeconds);
     }
-    // Records the median and reports it with its ratio to the bare parse.
-    double Finish() {
-        const long facets = m_state.range(0);
-        const double median = Median(m_seconds);
-        Medians()[m_row][facets] = median;
-        m_state.counters["median_s"] = median;
-        if (m_row != "BareParse")
-            m_state.counters["x_bare"] = median / BareSeconds(facets);
-        m_state.SetComplexityN(facets);
-        return median;
+    // Records the medians and reports them as counters.
+    Result Finish() {
+        const Result result{Median(m_seconds), Median(m_ratios)};
+        Results()[m_row][m_state.range(0)] = result;
+        m_state.counters["median_s"] = result.seconds;
+        m_state.counters["x_" + m_base] = result.ratio;
+        m_state.SetComplexityN(m_state.range(0));
+        return result;
     }
 
 private:
     benchmark::State& m_state;
-    std::string m_row;
-    std::vector<double> m_seconds;
+    std::string m_row, m_base;
+    std::vector<double> m_seconds, m_ratios;
 };
 
 // Reads a string in place, as a file stream reads its file, without the copy a string stream
@@ -156,15 +157,20 @@ const MgObject& Model(long facets) {
     return *cached;
 }
 
-// ---- rows ----
+// ---- rows against the bare parse ----
 
 void BareParseRow(benchmark::State& state) {
     const std::string path = SphereFile(state.range(0));
     Samples samples(state, "BareParse");
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
-        benchmark::DoNotOptimize(BareParse(path));
-        samples.Add(Since(start));
+        const double numbers = BareParse(path);
+        const double seconds = Since(start);
+        samples.Add(seconds, seconds);
+        if (long(numbers) != 12 * state.range(0)) {
+            state.SkipWithError("the bare parse missed numbers");
+            return;
+        }
     }
     samples.Finish();
     struct stat info;
@@ -173,29 +179,42 @@ void BareParseRow(benchmark::State& state) {
 }
 
 void LoadStlRow(benchmark::State& state) {
-    const long facets = state.range(0);
-    const std::string path = SphereFile(facets);
+    const std::string path = SphereFile(state.range(0));
     Samples samples(state, "LoadSTL");
     std::vector<double> deletes;
     for (auto _ : state) {
+        const double bare = TimeBare(path);
         auto object = std::make_unique<MgObject>();
         std::ifstream in(path);
         const Clock::time_point start = Clock::now();
         object->LoadSTL(in);
-        samples.Add(Since(start));
+        samples.Add(Since(start), bare);
         if (!CheckSphere(state, *object))
             return;
         const Clock::time_point gone = Clock::now();
         object.reset();
         deletes.push_back(Since(gone));
     }
-    const double median = samples.Finish();
+    samples.Finish();
     state.counters["delete_s"] = Median(deletes);
-    auto admesh = Peers()["admesh"].find(facets);
-    if (admesh != Peers()["admesh"].end()) {
-        state.counters["admesh_s"] = admesh->second;
-        state.counters["admesh_x_faster"] = admesh->second / median;
+}
+
+// The peer, a whole process on the same file (see --peer).
+void PeerRow(benchmark::State& state) {
+    const std::string path = SphereFile(state.range(0));
+    const std::string command = PeerCommand() + " '" + path + "' >/dev/null 2>&1";
+    Samples samples(state, "Peer");
+    for (auto _ : state) {
+        const double bare = TimeBare(path);
+        const Clock::time_point start = Clock::now();
+        const int status = std::system(command.c_str());
+        samples.Add(Since(start), bare);
+        if (status != 0) {
+            state.SkipWithError("the peer failed");
+            return;
+        }
     }
+    samples.Finish();
 }
 
 // The peak memory of a process that loads the file, measured in a child process of this
@@ -222,19 +241,21 @@ void PeakMemoryRow(benchmark::State& state) {
     }
     const double perFacet = peakKb * 1024 / double(facets);
     const double modelPerFacet = (peakKb - beforeKb) * 1024 / double(facets);
-    Medians()["PeakBytesPerFacet"][facets] = perFacet;
-    Medians()["ModelBytesPerFacet"][facets] = modelPerFacet;
+    Results()["PeakBytesPerFacet"][facets] = Result{perFacet, 0};
+    Results()["ModelBytesPerFacet"][facets] = Result{modelPerFacet, 0};
     state.counters["peak_bytes_per_facet"] = perFacet;
     state.counters["model_bytes_per_facet"] = modelPerFacet;
 }
 
 void RebuildEdgesRow(benchmark::State& state) {
+    const std::string path = SphereFile(state.range(0));
     MgFace* face = Model(state.range(0)).FaceList().front();
     Samples samples(state, "RebuildEdges");
     for (auto _ : state) {
+        const double bare = TimeBare(path);
         const Clock::time_point start = Clock::now();
         const bool built = face->RebuildEdges();
-        samples.Add(Since(start));
+        samples.Add(Since(start), bare);
         if (!built || face->NumEdges() != 0) {
             state.SkipWithError("the sphere is not closed");
             return;
@@ -244,26 +265,29 @@ void RebuildEdgesRow(benchmark::State& state) {
 }
 
 void CopyObjectRow(benchmark::State& state) {
+    const std::string path = SphereFile(state.range(0));
     const MgObject& model = Model(state.range(0));
     Samples samples(state, "CopyObject");
     for (auto _ : state) {
+        const double bare = TimeBare(path);
         auto copy = std::make_unique<MgObject>();
         const Clock::time_point start = Clock::now();
         copy->CopyObject(&model);
-        samples.Add(Since(start));
+        samples.Add(Since(start), bare);
         if (!CheckSphere(state, *copy))
             return;
     }
     samples.Finish();
 }
 
+// Into memory: to a file, every line end's flush would be a write to the file system.
 void ScbRoundTripRow(benchmark::State& state) {
-    const long facets = state.range(0);
-    const MgObject& model = Model(facets);
-    Samples samples(state, "SaveLoadSCB");
-    std::vector<double> saves, loads;
+    const std::string path = SphereFile(state.range(0));
+    const MgObject& model = Model(state.range(0));
+    Samples samples(state, "SaveLoadSCB"), saves(state, "SaveSCB"), loads(state, "LoadSCB");
     StringSink sink;
     for (auto _ : state) {
+        const double bare = TimeBare(path);
         sink.text.clear();
         std::ostream out(&sink);
         auto copy = std::make_unique<MgObject>();
@@ -275,17 +299,16 @@ void ScbRoundTripRow(benchmark::State& state) {
         const Clock::time_point loadStart = Clock::now();
         copy->LoadSCB(in);
         const double loaded = Since(loadStart);
-        samples.Add(saved + loaded);
-        saves.push_back(saved);
-        loads.push_back(loaded);
+        saves.Add(saved, bare);
+        loads.Add(loaded, bare);
+        samples.Add(saved + loaded, bare);
         if (!CheckSphere(state, *copy))
             return;
     }
+    const Result save = saves.Finish(), load = loads.Finish();
     samples.Finish();
-    Medians()["SaveSCB"][facets] = Median(saves);
-    Medians()["LoadSCB"][facets] = Median(loads);
-    state.counters["save_s"] = Median(saves);
-    state.counters["load_s"] = Median(loads);
+    state.counters["save_x_bare"] = save.ratio;
+    state.counters["load_x_bare"] = load.ratio;
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(sink.text.size()));
 }
 
@@ -317,23 +340,25 @@ struct SoupRecord {
 
 void FillFacesRow(benchmark::State& state) {
     const long facets = state.range(0);
+    const std::string path = SphereFile(facets);
     const SoupRecord soup(CachedIcosphere(SphereLevel(facets)));
     Samples samples(state, "FillFacesInObj");
     for (auto _ : state) {
+        const double bare = TimeBare(path);
         auto object = std::make_unique<MgObject>();
         const Clock::time_point start = Clock::now();
         object->FillFacesInObj(soup.record, nullptr);
-        samples.Add(Since(start));
+        samples.Add(Since(start), bare);
         if (!CheckSphere(state, *object))
             return;
     }
-    const double median = samples.Finish();
-    double load = 0;
-    if (Measured("LoadSTL", facets, load))
-        state.counters["x_load"] = median / load;
+    const Result fill = samples.Finish();
+    Result load;
+    if (Find("LoadSTL", facets, load))
+        state.counters["x_LoadSTL"] = fill.ratio / load.ratio;
 }
 
-// ---- drawing ----
+// ---- drawing, against a raw display list of strips ----
 
 // Triangle strips over the indexed sphere, built greedily along shared sides: the raw list's
 // content, independent of the library's strip builder.
@@ -341,7 +366,9 @@ std::vector<std::vector<int>> Strips(const Icosphere& s) {
     const int n = s.Facets();
     std::unordered_map<std::uint64_t, int> bySide; // directed side -> facet
     bySide.reserve(std::size_t(3 * n));
-    auto key = [](int a, int b) { return std::uint64_t(std::uint32_t(a)) << 32 | std::uint32_t(b); };
+    auto key = [](int a, int b) {
+        return std::uint64_t(std::uint32_t(a)) << 32 | std::uint32_t(b);
+    };
     const int* t = s.triangles.data();
     for (int f = 0; f < n; ++f)
         for (int k = 0; k < 3; ++k)
@@ -406,17 +433,25 @@ struct DrawScene {
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_LIGHTING);
         glEnable(GL_LIGHT0);
+        RawFirstFrame();
     }
     ~DrawScene() { glDeleteLists(rawList, 1); }
 
-    void LibraryFrame() const {
+    // Each frame clears, draws and waits for the picture: seconds.
+    double LibraryFrame() const {
+        const Clock::time_point start = Clock::now();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         MgRenderMode mode{};
         mode.fill = 1;
         object->Draw(mode);
         glFinish();
+        return Since(start);
     }
-    void RawStrips() const {
+    // The raw list as the library's first frame makes its own: compiled while drawn.
+    double RawFirstFrame() const {
+        const Clock::time_point start = Clock::now();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glNewList(rawList, GL_COMPILE_AND_EXECUTE);
         for (const std::vector<int>& strip : strips) {
             glBegin(GL_TRIANGLE_STRIP);
             for (int v : strip) {
@@ -425,19 +460,16 @@ struct DrawScene {
             }
             glEnd();
         }
-    }
-    // The raw list as the library's first frame makes its own: compiled while drawn.
-    void RawCompileFrame() const {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glNewList(rawList, GL_COMPILE_AND_EXECUTE);
-        RawStrips();
         glEndList();
         glFinish();
+        return Since(start);
     }
-    void RawReplayFrame() const {
+    double RawReplayFrame() const {
+        const Clock::time_point start = Clock::now();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glCallList(rawList);
         glFinish();
+        return Since(start);
     }
 };
 
@@ -450,86 +482,89 @@ DrawScene& Scene(long facets) {
     return *scene;
 }
 
-void RawFirstRow(benchmark::State& state) {
+void RawReplayRow(benchmark::State& state) {
+    const std::string path = SphereFile(state.range(0));
     DrawScene& scene = Scene(state.range(0));
-    Samples samples(state, "RawStripsFirst");
+    Samples samples(state, "RawStripsReplay");
     for (auto _ : state) {
-        const Clock::time_point start = Clock::now();
-        scene.RawCompileFrame();
-        samples.Add(Since(start));
+        const double bare = TimeBare(path);
+        samples.Add(scene.RawReplayFrame(), bare);
     }
     samples.Finish();
 }
 
-void RawReplayRow(benchmark::State& state) {
+void RawFirstRow(benchmark::State& state) {
     DrawScene& scene = Scene(state.range(0));
-    scene.RawCompileFrame();
-    Samples samples(state, "RawStripsReplay");
+    Samples samples(state, "RawStripsFirst", "raw_replay");
     for (auto _ : state) {
-        const Clock::time_point start = Clock::now();
-        scene.RawReplayFrame();
-        samples.Add(Since(start));
+        const double replay = scene.RawReplayFrame();
+        samples.Add(scene.RawFirstFrame(), replay);
     }
     samples.Finish();
 }
 
 void DrawFirstRow(benchmark::State& state) {
-    const long facets = state.range(0);
-    DrawScene& scene = Scene(facets);
-    Samples samples(state, "DrawFirst");
+    DrawScene& scene = Scene(state.range(0));
+    Samples samples(state, "DrawFirst", "raw_replay");
+    Samples againstFirst(state, "DrawFirst/RawFirst", "raw_first");
     for (auto _ : state) {
+        const double replay = scene.RawReplayFrame();
+        const double rawFirst = scene.RawFirstFrame();
         scene.face->PostChange(); // the list is compiled again
-        const Clock::time_point start = Clock::now();
-        scene.LibraryFrame();
-        samples.Add(Since(start));
+        const double first = scene.LibraryFrame();
+        againstFirst.Add(first, rawFirst);
+        samples.Add(first, replay);
     }
-    const double median = samples.Finish();
-    double raw = 0;
-    if (Measured("RawStripsReplay", facets, raw))
-        state.counters["x_raw_replay"] = median / raw;
-    if (Measured("RawStripsFirst", facets, raw))
-        state.counters["x_raw_first"] = median / raw;
+    againstFirst.Finish();
+    samples.Finish();
 }
 
 void DrawReplayRow(benchmark::State& state) {
-    const long facets = state.range(0);
-    DrawScene& scene = Scene(facets);
+    DrawScene& scene = Scene(state.range(0));
     scene.LibraryFrame();
-    Samples samples(state, "DrawReplay");
+    Samples samples(state, "DrawReplay", "raw_replay");
     for (auto _ : state) {
-        const Clock::time_point start = Clock::now();
-        scene.LibraryFrame();
-        samples.Add(Since(start));
+        const double replay = scene.RawReplayFrame();
+        samples.Add(scene.LibraryFrame(), replay);
     }
-    const double median = samples.Finish();
-    double raw = 0;
-    if (Measured("RawStripsReplay", facets, raw))
-        state.counters["x_raw_replay"] = median / raw;
+    samples.Finish();
 }
 
 // ---- registration: every row of a size before the next size, so caches serve one size ----
 
-int Iterations(long facets) { return facets >= 327680 ? 5 : facets >= 81920 ? 9 : 15; }
+int Iterations(long facets) {
+    return facets >= 327680 ? 5 : facets >= 81920 ? 9 : 15;
+}
 
-const bool kRegistered = [] {
+void Register() {
     const std::pair<const char*, void (*)(benchmark::State&)> rows[] = {
-        {"BareParse", BareParseRow},       {"LoadSTL", LoadStlRow},
-        {"PeakMemory", PeakMemoryRow},     {"RebuildEdges", RebuildEdgesRow},
-        {"CopyObject", CopyObjectRow},     {"SaveLoadSCB", ScbRoundTripRow},
-        {"FillFacesInObj", FillFacesRow},  {"RawStripsFirst", RawFirstRow},
-        {"RawStripsReplay", RawReplayRow}, {"DrawFirst", DrawFirstRow},
+        {"BareParse", BareParseRow},
+        {"LoadSTL", LoadStlRow},
+        {"Peer", PeerRow},
+        {"PeakMemory", PeakMemoryRow},
+        {"RebuildEdges", RebuildEdgesRow},
+        {"CopyObject", CopyObjectRow},
+        {"SaveLoadSCB", ScbRoundTripRow},
+        {"FillFacesInObj", FillFacesRow},
+        {"RawStripsReplay", RawReplayRow},
+        {"RawStripsFirst", RawFirstRow},
+        {"DrawFirst", DrawFirstRow},
         {"DrawReplay", DrawReplayRow}};
     for (long facets : kSizes)
         for (const auto& row : rows) {
-            const std::string name = std::string("Sphere/") + row.first;
-            benchmark::RegisterBenchmark(name.c_str(), row.second)
+            const std::string name = row.first;
+            if (name == "Peer" && PeerCommand().empty())
+                continue;
+            const int iterations = name == "PeakMemory" ? 1
+                                   : name == "Peer"     ? 3
+                                                        : Iterations(facets);
+            benchmark::RegisterBenchmark(("Sphere/" + name).c_str(), row.second)
                 ->Arg(facets)
-                ->Iterations(std::string(row.first) == "PeakMemory" ? 1 : Iterations(facets))
+                ->Iterations(iterations)
                 ->UseManualTime()
                 ->Unit(benchmark::kMillisecond);
         }
-    return true;
-}();
+}
 
 // ---- the program's options ----
 
@@ -558,16 +593,6 @@ int PeakRssLoad(const char* path) {
     return 0;
 }
 
-bool ReadPeers(const char* path) {
-    std::ifstream in(path);
-    std::string name;
-    long facets = 0;
-    double seconds = 0;
-    while (in >> name >> facets >> seconds)
-        Peers()[name][facets] = seconds;
-    return in.eof();
-}
-
 } // namespace
 
 bool HandleOptions(int& argc, char** argv, int& exitCode) {
@@ -584,95 +609,107 @@ bool HandleOptions(int& argc, char** argv, int& exitCode) {
             exitCode = PeakRssLoad(argv[i] + std::strlen("--peak-rss-load="));
             return true;
         }
-        if (arg.rfind("--peers=", 0) == 0) {
-            if (!ReadPeers(argv[i] + std::strlen("--peers="))) {
-                std::fprintf(stderr, "cannot read the peer timings in %s\n", argv[i]);
-                exitCode = 1;
-                return true;
-            }
+        if (arg.rfind("--peer=", 0) == 0) {
+            PeerCommand() = arg.substr(std::strlen("--peer="));
             continue;
         }
         argv[kept++] = argv[i];
     }
     argc = kept;
+    Register();
     return false;
 }
 
 void PrintGoals() {
-    auto& m = Medians();
-    if (m.empty())
+    if (Results().empty())
         return;
     long largest = 0;
-    for (const auto& row : m)
+    for (const auto& row : Results())
         for (const auto& size : row.second)
             largest = std::max(largest, size.first);
 
-    std::printf("\nMedians in seconds, and times the bare parse of the same file:\n");
-    std::printf("%-20s", "row");
+    std::printf("\nMedians in seconds, and the medians of the ratios to the base measured beside "
+                "each iteration (bare parse, or raw list replay for the drawing rows):\n");
+    std::printf("%-19s", "row");
     for (long facets : kSizes)
-        std::printf(" %19ld", facets);
+        std::printf(" %18ld", facets);
     std::printf("   x4 growth\n");
-    for (const auto& row : m) {
+    for (const auto& row : Results()) {
         if (row.first.find("Bytes") != std::string::npos)
             continue;
-        std::printf("%-20s", row.first.c_str());
+        std::printf("%-19s", row.first.c_str());
         for (long facets : kSizes) {
-            double v = 0;
-            if (Measured(row.first, facets, v))
-                std::printf(" %9.4f (%6.2fx)", v, v / BareSeconds(facets));
+            Result r;
+            if (Find(row.first, facets, r))
+                std::printf(" %8.4f (%6.2fx)", r.seconds, r.ratio);
             else
-                std::printf(" %19s", "-");
+                std::printf(" %18s", "-");
         }
-        double small = 0, big = 0;
-        if (Measured(row.first, 327680, small) && Measured(row.first, 1310720, big) && small > 0)
-            std::printf("   %6.2f", big / small);
+        Result small, big;
+        if (Find(row.first, 327680, small) && Find(row.first, 1310720, big) && small.seconds > 0)
+            std::printf("   %6.2f", big.seconds / small.seconds);
         std::printf("\n");
     }
 
-    std::printf("\nGoals at %ld facets (ratios of medians from this run):\n", largest);
-    std::printf("%-58s %10s %8s  %s\n", "goal", "measured", "limit", "");
-    auto goal = [](const char* what, bool known, double value, double limit, bool atMost) {
-        if (!known) {
-            std::printf("%-58s %10s %8.2f  not measured\n", what, "-", limit);
+    std::printf("\nGoals at %ld facets, from this run:\n", largest);
+    std::printf("%-62s %9s %7s\n", "goal", "measured", "limit");
+    using Value = std::optional<double>;
+    auto goal = [](const std::string& what, Value value, double limit, bool atMost) {
+        if (!value) {
+            std::printf("%-62s %9s %7.2f  not measured\n", what.c_str(), "-", limit);
             return;
         }
-        const bool met = atMost ? value <= limit : value >= limit;
-        std::printf("%-58s %10.2f %8.2f  %s\n", what, value, limit, met ? "met" : "NOT MET");
+        const bool met = atMost ? *value <= limit : *value >= limit;
+        std::printf("%-62s %9.2f %7.2f  %s\n", what.c_str(), *value, limit,
+                    met ? "met" : "NOT MET");
     };
-    const double bare = BareSeconds(largest);
-    double v = 0, w = 0;
-    bool k = Measured("LoadSTL", largest, v);
-    goal("LoadSTL / bare parse (at most)", k, v / bare, 3.0, true);
-    auto admesh = Peers()["admesh"].find(largest);
-    const bool haveAdmesh = admesh != Peers()["admesh"].end();
-    goal("admesh -e / LoadSTL (at least)", k && haveAdmesh, haveAdmesh ? admesh->second / v : 0,
-         3.0, false);
-    if (haveAdmesh)
-        std::printf("%-58s %10.2f\n", "  admesh -e / bare parse", admesh->second / bare);
-    k = Measured("PeakBytesPerFacet", largest, v);
-    goal("peak RSS of a process loading it, bytes per facet", k, v, 200, true);
-    // the peer figure was measured on this machine kind against the same bare parse
-    k = Measured("RebuildEdges", largest, v);
-    goal("RebuildEdges / bare parse (CGAL add_face: 0.57/0.34)", k, v / bare, 0.57 / 0.34, true);
-    k = Measured("CopyObject", largest, v);
-    goal("CopyObject / bare parse", k, v / bare, 3.0, true);
-    k = Measured("SaveLoadSCB", largest, v);
-    goal("SaveSCB + LoadSCB / bare parse", k, v / bare, 3.0, true);
-    k = Measured("FillFacesInObj", largest, v) && Measured("LoadSTL", largest, w);
-    goal("FillFacesInObj / LoadSTL", k, v / w, 2.0, true);
-    k = Measured("DrawReplay", largest, v) && Measured("RawStripsReplay", largest, w);
-    goal("MgGrObject::Draw replay / raw strip list replay", k, v / w, 1.5, true);
-    k = Measured("DrawFirst", largest, v) && Measured("RawStripsReplay", largest, w);
-    goal("MgGrObject::Draw first / raw strip list replay", k, v / w, 3.0, true);
-    k = Measured("DrawFirst", largest, v) && Measured("RawStripsFirst", largest, w);
-    goal("MgGrObject::Draw first / raw strip list first (compiling)", k, v / w, 3.0, true);
-    for (const auto& row : m) {
-        double small = 0, big = 0;
-        if (row.first == "BareParse" || !Measured(row.first, 327680, small) ||
-            !Measured(row.first, 1310720, big) || small <= 0)
+    const long n = largest;
+    auto ratio = [n](const char* row) -> Value {
+        Result r;
+        return Find(row, n, r) ? Value(r.ratio) : std::nullopt;
+    };
+    auto value = [n](const char* row) -> Value {
+        Result r;
+        return Find(row, n, r) ? Value(r.seconds) : std::nullopt;
+    };
+    auto divide = [](Value a, Value b) { return a && b ? Value(*a / *b) : std::nullopt; };
+    goal("LoadSTL / bare parse", ratio("LoadSTL"), 3.0, true);
+    goal("peer / LoadSTL (at least)", divide(ratio("Peer"), ratio("LoadSTL")), 3.0, false);
+    if (const Value peer = value("Peer"))
+        std::printf("  (the peer is \"%s\": %.2f s, %.2f times the bare parse)\n",
+                    PeerCommand().c_str(), *peer, *ratio("Peer"));
+    goal("peak RSS of a process loading it, bytes per facet", value("PeakBytesPerFacet"), 200,
+         true);
+    goal("  the same above the process's size before the load", value("ModelBytesPerFacet"), 200,
+         true);
+    // the peer's figure, 0.57 s, was measured on this machine kind beside a bare parse of 0.34 s
+    goal("RebuildEdges / bare parse (CGAL add_face loop: 0.57 / 0.34)", ratio("RebuildEdges"),
+         0.57 / 0.34, true);
+    goal("CopyObject / bare parse", ratio("CopyObject"), 3.0, true);
+    goal("SaveSCB + LoadSCB / bare parse", ratio("SaveLoadSCB"), 3.0, true);
+    goal("FillFacesInObj / LoadSTL", divide(ratio("FillFacesInObj"), ratio("LoadSTL")), 2.0, true);
+    goal("MgGrObject::Draw replay / raw strip list replay", ratio("DrawReplay"), 1.5, true);
+    goal("MgGrObject::Draw first / raw strip list replay", ratio("DrawFirst"), 3.0, true);
+    goal("  first / raw strip list first (compiled while drawn)", ratio("DrawFirst/RawFirst"), 3.0,
+         true);
+    // Growth per 4x facets. Beside the raw growth of the medians, the growth of the ratio times
+    // the growth of the bare parse's work (the file's bytes) discounts the machine's drift.
+    struct stat small, big;
+    const bool sized = stat(SphereFile(327680).c_str(), &small) == 0 &&
+                       stat(SphereFile(1310720).c_str(), &big) == 0;
+    const double bytes = sized ? double(big.st_size) / double(small.st_size) : 4;
+    for (const auto& row : Results()) {
+        Result s, l;
+        if (row.first == "BareParse" || row.first.find('/') != std::string::npos ||
+            row.first.find("Bytes") != std::string::npos || !Find(row.first, 327680, s) ||
+            !Find(row.first, 1310720, l) || s.ratio <= 0)
             continue;
-        const std::string what = "growth 327,680 -> 1,310,720: " + row.first;
-        goal(what.c_str(), true, big / small, 4.6, true);
+        const bool bareBased = row.first.rfind("Draw", 0) != 0 && row.first != "RawStripsFirst";
+        const double growth = bareBased ? l.ratio / s.ratio * bytes : l.seconds / s.seconds;
+        char what[120];
+        std::snprintf(what, sizeof what, "growth 327,680 -> 1,310,720: %s (raw %.2f)",
+                      row.first.c_str(), l.seconds / s.seconds);
+        goal(what, growth, 4.6, true);
     }
 }
 

@@ -159,6 +159,7 @@ inline double BareParse(const std::string& path) {
         std::fprintf(stderr, "cannot read %s\n", path.c_str());
         std::exit(1);
     }
+    auto isSpace = [](char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; };
     double sum = 0;
     long numbers = 0;
     std::size_t carried = 0; // an unfinished token moved to the front
@@ -170,22 +171,30 @@ inline double BareParse(const std::string& path) {
         const char* p = buffer.data();
         const char* const end = p + size;
         for (;;) {
-            while (p < end && (*p == ' ' || *p == '\n' || *p == '\t' || *p == '\r'))
+            while (p < end && isSpace(*p))
                 ++p;
-            const char* token = p;
-            while (p < end && !(*p == ' ' || *p == '\n' || *p == '\t' || *p == '\r'))
-                ++p;
-            if (token == p)
+            if (p == end)
                 break;
-            if (p == end && !last) { // the token may go on in the next read
+            const std::size_t rest = std::size_t(end - p);
+            if (!last && rest < 64) { // a token may go on in the next read
+                std::memmove(buffer.data(), p, rest);
+                carried = rest;
+                break;
+            }
+            const char* token = p;
+            const char c = *p;
+            float value = 0;
+            const bool number = (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
+            if (number)
+                p = std::from_chars(token + (c == '+'), end, value).ptr;
+            while (p < end && !isSpace(*p))
+                ++p;
+            if (p == end && !last) { // a long token cut by the end of the read
                 carried = std::size_t(end - token);
                 std::memmove(buffer.data(), token, carried);
                 break;
             }
-            const char c = *token;
-            if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.') {
-                float value = 0;
-                std::from_chars(token + (c == '+'), p, value);
+            if (number) {
                 sum += double(value);
                 ++numbers;
             }

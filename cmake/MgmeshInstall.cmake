@@ -8,7 +8,8 @@ install(TARGETS mgmesh EXPORT mgmeshTargets
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/mgmesh DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
     FILES_MATCHING PATTERN "*.h"
-    PATTERN "detail" EXCLUDE)
+    PATTERN "detail" EXCLUDE
+    PATTERN "ItemPool.h" EXCLUDE)
 install(EXPORT mgmeshTargets NAMESPACE mgmesh:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/mgmesh)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/mgmeshConfig.cmake.in
     ${PROJECT_BINARY_DIR}/mgmeshConfig.cmake

@@ -31,8 +31,8 @@ int main() {
     const float uv[2] = {0, 0};
     for (int j = 0; j <= n; ++j)
         for (int i = 0; i <= n; ++i)
-            grid.push_back(face->AddVertex(CGeoVector(float(i), float(j), 0),
-                                           CGeoVector(0, 0, 1), uv));
+            grid.push_back(
+                face->AddVertex(CGeoVector(float(i), float(j), 0), CGeoVector(0, 0, 1), uv));
     auto at = [&](int i, int j) { return grid[j * (n + 1) + i]; };
     for (int j = 0; j < n; ++j)
         for (int i = 0; i < n; ++i) {

@@ -490,7 +490,8 @@ private:
             ++k;
         const char* expected = "Cannot unsplit unless facet was originally split by MgFacet::Split";
         if (k < 3) {
-            if (f->Vertex((k + 2) % 3)->RefCount() == (n ? 4 : 2))
+            const MgVertex* made = f->Vertex((k + 2) % 3);
+            if (!made || made->RefCount() == (n ? 4 : 2))
                 return; // the undo would go ahead
             expected = "Cannot unsplit if dependes on other splits";
         }

@@ -9,8 +9,12 @@ namespace mgmesh::detail {
 
 ItemPool::ItemPool(std::size_t blockSize) : m_blockSize(blockSize) {}
 
-void* ItemPool::Allocate() { return ::operator new(m_blockSize); }
+void* ItemPool::Allocate() {
+    return ::operator new(m_blockSize);
+}
 
-void ItemPool::Release(void* block) noexcept { ::operator delete(block); }
+void ItemPool::Release(void* block) noexcept {
+    ::operator delete(block);
+}
 
 } // namespace mgmesh::detail

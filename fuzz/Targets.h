@@ -13,6 +13,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "Builders.h"
 #include "HostImportTarget.h"
@@ -51,34 +52,38 @@ inline bool Complete(const MgFace* face) {
 }
 
 /// Operations on faces as read: a file's links may be anything (one-sided, to the facet itself,
-/// unrelated to the vertices), which the model must survive. Faces with an empty vertex slot
-/// are only copied around, never split, moved or edged.
+/// unrelated to the vertices), and a facet may have an empty vertex slot. Every face is copied
+/// and measured; faces whose facets all hold three vertices are also split, edged, reversed
+/// and merged (edge building has nothing to follow from an empty slot).
 inline void ExerciseReadFaces(MgObject& object, std::size_t choice) {
     MgObject copies;
     for (MgFace* face : object.FaceList()) {
-        if (!Complete(face))
-            continue;
         MgFace* copy = copies.NewFace();
         try {
             copy->CopyFace(face);
         } catch (const char* message) {
             ExpectMessage(message, {"Bad face structure"});
-            delete copy; // a copy that failed part way may hold facets with empty slots
         }
+        (void)face->Area();
     }
+    (void)copies.Area();
     CheckObject(copies);
+    const int side = static_cast<int>(choice % 3);
     // the faces as read, with their links as the file gave them
     for (MgFace* face : object.FaceList())
         if (Complete(face) && !face->FacetList().empty()) {
             try {
-                face->FacetList().front()->Split(static_cast<int>(choice % 3), 0.5f);
+                face->FacetList().front()->Split(side, 0.5f);
             } catch (const char* message) {
                 ExpectMessage(message, {"Bad facet structure"});
             }
         }
     CheckObject(object);
+    std::vector<MgFace*> complete;
     for (MgFace* face : copies.FaceList()) {
-        const int side = static_cast<int>(choice % 3);
+        if (!Complete(face))
+            continue;
+        complete.push_back(face);
         if (!face->FacetList().empty()) {
             try {
                 face->FacetList().front()->Split(side, 0.5f);
@@ -96,8 +101,8 @@ inline void ExerciseReadFaces(MgObject& object, std::size_t choice) {
         face->Reverse();
         CheckFace(face, &copies);
     }
-    if (copies.FaceList().size() >= 2)
-        copies.FaceList().front()->AddTo(copies.FaceList().back());
+    if (complete.size() >= 2)
+        complete.front()->AddTo(complete.back());
     CheckObject(copies);
 }
 

@@ -23,7 +23,7 @@ TEST(MgFace, MoveToReparentsAndObjectAddToMergesObjects) {
     a->MoveTo(&target);
     EXPECT_EQ(target.ChangeIndex(), before);
 
-    source->AddTo(source); // onto itself: nothing
+    source->AddTo(source);  // onto itself: nothing
     source->AddTo(&target); // deletes the source
     ASSERT_EQ(target.FaceList().size(), 3u);
     EXPECT_EQ(target.FaceList().back(), b);
@@ -133,4 +133,3 @@ TEST(MgFace, ReverseTwiceRestores) {
     EXPECT_EQ(face->EdgeList().front()->VertexList(), loop);
     EXPECT_EQ(face->VertexList().front()->Normal(), CGeoVector(0, 0, 1));
 }
-

@@ -227,7 +227,7 @@ TEST(MgFacet, CopyFacetLinksOnceBothSidesAreCopied) {
     MgFace* source = shapes::TwoFacetSquare(object);
     MgFacet* f = source->FacetList().front(); // (a, b, c)
     MgFacet* g = source->FacetList().back();  // (a, c, d)
-    f->SetNeighbor(2, g, 0); // across (c, a)
+    f->SetNeighbor(2, g, 0);                  // across (c, a)
     for (const MgVertex* v : source->VertexList())
         v->SetAuxData(nullptr);
     f->SetAuxData(nullptr);
@@ -251,7 +251,7 @@ TEST(MgFacet, CopyFacetRejectsLinksThatDoNotMatchVertices) {
     MgFace* source = shapes::TwoFacetSquare(object);
     MgFacet* f = source->FacetList().front(); // (a, b, c)
     MgFacet* g = source->FacetList().back();  // (a, c, d)
-    g->SetNeighbor(2, f); // across (d, a): f's copy holds no d
+    g->SetNeighbor(2, f);                     // across (d, a): f's copy holds no d
     MgFace* target = object.NewFace();
     EXPECT_THROW_TEXT(target->CopyFace(source), "Bad face structure");
     // what was copied before the throw stays, consistently counted

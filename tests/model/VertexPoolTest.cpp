@@ -14,7 +14,9 @@ namespace {
 
 const float kUV[2] = {0, 0};
 
-MgVertex* Add(MgFace* face, const CGeoVector& p) { return face->AddVertex(p, CGeoVector(), kUV); }
+MgVertex* Add(MgFace* face, const CGeoVector& p) {
+    return face->AddVertex(p, CGeoVector(), kUV);
+}
 
 // The searches as plain walks over the vertex list.
 MgVertex* WalkExact(const MgFace* face, const CGeoVector& p) {
@@ -36,8 +38,9 @@ MgVertex* WalkClose(const MgFace* face, const CGeoVector& p) {
 
 // Coordinates that stress the searches: repeats, box boundaries, signed zeros, huge values.
 float Coordinate(std::mt19937& rng) {
-    static const float specials[] = {0.0f, -0.0f, 0.01f, -0.01f, 0.02f, 0.005f, 1e30f, -1e30f,
-                                     1e-30f, INFINITY, NAN, 16777216.0f, 0.0099999998f};
+    static const float specials[] = {0.0f,   -0.0f,       0.01f,        -0.01f, 0.02f,
+                                     0.005f, 1e30f,       -1e30f,       1e-30f, INFINITY,
+                                     NAN,    16777216.0f, 0.0099999998f};
     switch (rng() % 4) {
     case 0:
         return specials[rng() % (sizeof specials / sizeof *specials)];
@@ -132,9 +135,7 @@ TEST(VertexPool, ANestedLookupLeavesTheOuterOneInPlace) {
     MgFace* face = object.NewFace();
     MgVertex* v = Add(face, CGeoVector(1, 1, 1));
     VertexLookup outer(face, VertexLookup::Exact);
-    {
-        VertexLookup inner(face, VertexLookup::Close);
-    }
+    { VertexLookup inner(face, VertexLookup::Close); }
     EXPECT_EQ(face->FindVertex(CGeoVector(1, 1, 1)), v);
     EXPECT_EQ(outer.FindExact(CGeoVector(1, 1, 1)), v);
 }

@@ -12,9 +12,12 @@ void ExpectValidTopology(const MgFace* face, bool mutualLinks) {
     std::set<const MgVertex*> listed(face->VertexList().begin(), face->VertexList().end());
     std::set<const MgFacet*> facets(face->FacetList().begin(), face->FacetList().end());
     EXPECT_EQ(listed.size(), face->VertexList().size()) << "a vertex is listed twice";
-    EXPECT_EQ(face->NumVertices(), int(std::distance(face->VertexList().begin(), face->VertexList().end())));
-    EXPECT_EQ(face->NumFacets(), int(std::distance(face->FacetList().begin(), face->FacetList().end())));
-    EXPECT_EQ(face->NumEdges(), int(std::distance(face->EdgeList().begin(), face->EdgeList().end())));
+    EXPECT_EQ(face->NumVertices(),
+              int(std::distance(face->VertexList().begin(), face->VertexList().end())));
+    EXPECT_EQ(face->NumFacets(),
+              int(std::distance(face->FacetList().begin(), face->FacetList().end())));
+    EXPECT_EQ(face->NumEdges(),
+              int(std::distance(face->EdgeList().begin(), face->EdgeList().end())));
     for (const MgVertex* v : face->VertexList())
         EXPECT_EQ(v->ParentFace(), face);
     for (const MgFacet* f : face->FacetList()) {

@@ -18,8 +18,8 @@ inline bool WithinMergeDistance(const CGeoVector& a, const CGeoVector& p, float 
 
 /// Numbered points (0, 1, 2, … in order of addition) that can move. Find(p) answers exactly
 /// what a walk over the points in number order would: the first point within the merge
-/// distance of p. A uniform grid with cells four to eight times the reach of the merge test
-/// holds the points, so a query looks at one to eight cells (about three on average); expected
+/// distance of p. A uniform grid with cells 16 to 32 times the reach of the merge test
+/// holds the points, so a query looks at one to eight cells (rarely more than one); expected
 /// constant time while the points are spread out as a mesh's vertices are.
 class MergeGrid {
 public:
@@ -35,10 +35,10 @@ public:
         reach = std::fmax(reach, std::ldexp(1.0, -60));
         reach = std::fmin(reach, std::ldexp(1.0, 65));
         int exponent = 0;
-        std::frexp(4 * reach, &exponent); // 4·reach < 2^exponent
+        std::frexp(16 * reach, &exponent); // 16·reach < 2^exponent
         // a power of two keeps the scaled coordinates, and so the cells, exact
         m_scale = std::ldexp(1.0, -exponent);
-        m_reach = reach * m_scale; // below 1/4 of a cell
+        m_reach = reach * m_scale; // below 1/16 of a cell
         m_slots.assign(64, kNone);
     }
 

@@ -482,8 +482,8 @@ bool TokenReader::Float(float& value) {
 
 void TokenReader::BufferedText(const char*& first, const char*& last) {
     std::streambuf* buffer = m_in.rdbuf();
-    if (!m_in.good() || !(m_in.flags() & std::ios_base::skipws) || m_in.tie() ||
-        m_in.width() > 0 || !buffer) {
+    if (!m_in.good() || !(m_in.flags() & std::ios_base::skipws) || m_in.tie() || m_in.width() > 0 ||
+        !buffer) {
         first = last = nullptr;
         return;
     }
@@ -496,18 +496,6 @@ void TokenReader::BufferedText(const char*& first, const char*& last) {
 void TokenReader::Consume(const char* end) {
     std::streambuf* buffer = m_in.rdbuf();
     GetArea::Advance(buffer, end - GetArea::Next(buffer));
-}
-
-const char* TokenReader::SkipSpaces(const char* p, const char* last) {
-    while (p < last && IsSpace(Traits::to_int_type(*p)))
-        ++p;
-    return p;
-}
-
-const char* TokenReader::WordEnd(const char* p, const char* last) {
-    while (p < last && !IsSpace(Traits::to_int_type(*p)))
-        ++p;
-    return p;
 }
 
 // Where from_chars takes every character up to a following space, the collection of the
@@ -528,6 +516,25 @@ bool TokenReader::PlainFloat(const char* p, const char* last, float& value, cons
         return false;
     value = parsed;
     end = result.ptr;
+    return true;
+}
+
+bool TokenReader::PlainLong(const char* p, const char* last, long& value, const char*& end) {
+    const char* q = p;
+    const bool negative = q < last && *q == '-';
+    if (q < last && (*q == '-' || *q == '+'))
+        ++q;
+    const char* digits = q;
+    long result = 0;
+    while (q < last && IsDigit(*q) && q - digits < 18) {
+        result = result * 10 + (*q - '0');
+        ++q;
+    }
+    // no digit, too many of them for certain, or not followed by a space
+    if (q == digits || q == last || !IsSpace(Traits::to_int_type(*q)))
+        return false;
+    value = negative ? -result : result;
+    end = q;
     return true;
 }
 

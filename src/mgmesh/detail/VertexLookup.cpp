@@ -73,7 +73,9 @@ bool Finite(const CGeoVector& p) {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-bool NotNan(const CGeoVector& p) { return p.x == p.x && p.y == p.y && p.z == p.z; }
+bool NotNan(const CGeoVector& p) {
+    return p.x == p.x && p.y == p.y && p.z == p.z;
+}
 
 } // namespace
 
@@ -102,8 +104,8 @@ void VertexLookup::Rebuild() {
         m_exactSlots.assign(slots, kNone);
     }
     if (HasClose()) {
-        m_closeVertices.clear();
-        m_closePrevious.clear();
+        m_closeVertices.Clear();
+        m_closePrevious.Clear();
         m_cellSlots.assign(slots, CellSlot{CGeoVector(), kNone});
         m_cells = 0;
     }
@@ -176,10 +178,10 @@ void VertexLookup::InsertClose(MgVertex* v) {
     CellSlot& slot = FindCell(Cell{CellNumber(p.x), CellNumber(p.y), CellNumber(p.z)});
     if (slot.newest == kNone)
         ++m_cells;
-    m_closePrevious.push_back(slot.newest);
-    slot.newest = std::uint32_t(m_closeVertices.size());
+    m_closePrevious.PushBack(slot.newest);
+    slot.newest = std::uint32_t(m_closeVertices.Size());
     slot.position = p;
-    m_closeVertices.push_back(v);
+    m_closeVertices.PushBack(v);
     if (4 * m_cells > 3 * m_cellSlots.size())
         GrowCells();
 }
@@ -258,6 +260,15 @@ MgVertex* VertexLookup::FindClose(const CGeoVector& p) {
     const std::int32_t y0 = CellNumber(p.y - kReach), y1 = CellNumber(p.y + kReach);
     const std::int32_t z0 = CellNumber(p.z - kReach), z1 = CellNumber(p.z + kReach);
     if (x0 == x1 && y0 == y1 && z0 == z1) { // the common case: one cell
+        // A vertex that passes the box test lies in the box, so in this cell: the first slot
+        // the cell's hash names answers at once when its vertex passes, whatever cell the
+        // slot holds, and an empty one means the cell holds nothing.
+        const std::size_t mask = m_cellSlots.size() - 1;
+        const CellSlot& first = m_cellSlots[CellHash(x0, y0, z0) & mask];
+        if (first.newest == kNone)
+            return nullptr;
+        if (WithinBox(first.position, p))
+            return m_closeVertices[first.newest];
         const CellSlot& slot = FindCell(Cell{x0, y0, z0});
         if (slot.newest == kNone)
             return nullptr;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "mgmesh/Export.h"
@@ -11,6 +12,29 @@ class MgFace;
 class MgVertex;
 
 namespace mgmesh::detail {
+
+/// An array that grows by fixed blocks: no copy and no spare half when it grows (internal).
+template <class T> class BlockArray {
+public:
+    void Clear() {
+        m_blocks.clear();
+        m_size = 0;
+    }
+    std::size_t Size() const { return m_size; }
+    void PushBack(const T& value) {
+        if (m_size % kBlock == 0)
+            m_blocks.emplace_back(new T[kBlock]);
+        m_blocks.back()[m_size % kBlock] = value;
+        ++m_size;
+    }
+    T& operator[](std::size_t i) { return m_blocks[i / kBlock][i % kBlock]; }
+    const T& operator[](std::size_t i) const { return m_blocks[i / kBlock][i % kBlock]; }
+
+private:
+    static constexpr std::size_t kBlock = 1 << 14;
+    std::vector<std::unique_ptr<T[]>> m_blocks;
+    std::size_t m_size = 0;
+};
 
 /// While alive, answers the face's FindVertex / FindAddVertex (Exact) or FindCloseVertex
 /// (Close) exactly as the walks over the vertex list would, in expected constant time. It
@@ -29,7 +53,7 @@ public:
     enum Kind { Exact = 1, Close = 2 };
 
     /// The width of the close index's cells (a power of two, so cell numbers are exact).
-    static constexpr double kCellSize = 0.125;
+    static constexpr double kCellSize = 0.25;
 
     VertexLookup(MgFace* face, int kinds);
     ~VertexLookup();
@@ -84,8 +108,8 @@ private:
     std::vector<std::uint32_t> m_exactSlots; // entry numbers into m_exactVertices
     // the close index's entries in the order of the vertex list, and for each the entry
     // added before it to the same cell
-    std::vector<MgVertex*> m_closeVertices;
-    std::vector<std::uint32_t> m_closePrevious;
+    BlockArray<MgVertex*> m_closeVertices;
+    BlockArray<std::uint32_t> m_closePrevious;
     std::vector<CellSlot> m_cellSlots;
     std::size_t m_cells = 0;
 };

@@ -4,9 +4,13 @@
 #include <cfloat>
 #include <cmath>
 
-float CGeoVector::Norm() const { return std::sqrt(x * x + y * y + z * z); }
+float CGeoVector::Norm() const {
+    return std::sqrt(x * x + y * y + z * z);
+}
 
-CGeoVector CGeoVector::Unit() const { return *this / Norm(); }
+CGeoVector CGeoVector::Unit() const {
+    return *this / Norm();
+}
 
 void CGeoVector::Minimize(const CGeoVector& v) {
     if (x > v.x)

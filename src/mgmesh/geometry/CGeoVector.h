@@ -32,8 +32,12 @@ public:
 
     CGeoVector operator+() const { return *this; }
     CGeoVector operator-() const { return CGeoVector(-x, -y, -z); }
-    CGeoVector operator+(const CGeoVector& w) const { return CGeoVector(x + w.x, y + w.y, z + w.z); }
-    CGeoVector operator-(const CGeoVector& w) const { return CGeoVector(x - w.x, y - w.y, z - w.z); }
+    CGeoVector operator+(const CGeoVector& w) const {
+        return CGeoVector(x + w.x, y + w.y, z + w.z);
+    }
+    CGeoVector operator-(const CGeoVector& w) const {
+        return CGeoVector(x - w.x, y - w.y, z - w.z);
+    }
     CGeoVector operator*(float s) const { return CGeoVector(x * s, y * s, z * s); }
     /// Divides each component by s; no test for s = 0.
     CGeoVector operator/(float s) const { return CGeoVector(x / s, y / s, z / s); }

@@ -8,6 +8,7 @@
 // map, so the tables stay proportional to the input whatever the numbers.
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -74,9 +75,86 @@ struct PendingFacet {
 
 // Reads the next keyword; a face block that ends before "faceEnd" is a broken file.
 void NextKeyword(TokenReader& reader, std::string& word) {
+    const char* p = nullptr;
+    const char* last = nullptr;
+    reader.BufferedText(p, last);
+    if (p != last) { // straight from the buffered text when the word ends there
+        p = TokenReader::SkipSpaces(p, last);
+        const char* end = TokenReader::WordEnd(p, last);
+        if (end != last) {
+            word.assign(p, end);
+            reader.Consume(end);
+            return;
+        }
+    }
     word.clear();
     if (!reader.Word(word))
         throw "File problem";
+}
+
+// The numbers of an item line read straight from the buffered text, when all of them are
+// plain (see TokenReader); their values stay here until all are read, and nothing is taken
+// from the stream unless all were.
+class PlainNumbers {
+public:
+    explicit PlainNumbers(TokenReader& reader) : m_reader(reader) {
+        reader.BufferedText(m_p, m_last);
+        m_ok = m_p != m_last;
+    }
+    bool Int(int& value) {
+        long wide = 0;
+        m_ok = m_ok &&
+               TokenReader::PlainLong(TokenReader::SkipSpaces(m_p, m_last), m_last, wide, m_p) &&
+               wide >= INT_MIN && wide <= INT_MAX;
+        value = static_cast<int>(wide);
+        return m_ok;
+    }
+    bool Float(float& value) {
+        m_ok = m_ok &&
+               TokenReader::PlainFloat(TokenReader::SkipSpaces(m_p, m_last), m_last, value, m_p);
+        return m_ok;
+    }
+    bool Take() {
+        if (m_ok)
+            m_reader.Consume(m_p);
+        return m_ok;
+    }
+
+private:
+    TokenReader& m_reader;
+    const char* m_p = nullptr;
+    const char* m_last = nullptr;
+    bool m_ok = false;
+};
+
+// A vertex line's number, UV, position and normal.
+bool ReadPlainVertex(TokenReader& reader, int& number, float (&values)[8]) {
+    PlainNumbers plain(reader);
+    int n = 0;
+    float v[8];
+    if (!plain.Int(n))
+        return false;
+    for (float& value : v)
+        if (!plain.Float(value))
+            return false;
+    if (!plain.Take())
+        return false;
+    number = n;
+    std::copy(v, v + 8, values);
+    return true;
+}
+
+// A facet line's numbers.
+bool ReadPlainFacet(TokenReader& reader, int (&numbers)[7]) {
+    PlainNumbers plain(reader);
+    int n[7];
+    for (int& value : n)
+        if (!plain.Int(value))
+            return false;
+    if (!plain.Take())
+        return false;
+    std::copy(n, n + 7, numbers);
+    return true;
 }
 
 // Reads numbers until one does not parse, then clears the stream for the next keyword.
@@ -105,12 +183,21 @@ void ReadFaceBlock(MgFace* face, TokenReader& reader, MyProgressNotify* progress
     while (word != "faceEnd") {
         if (word == "vertex") {
             int number = 0;
-            reader.Int(number);
             float uv[2] = {0, 0};
-            reader.Float(uv[0]);
-            reader.Float(uv[1]);
-            const CGeoVector position = ReadVector(reader);
-            const CGeoVector normal = ReadVector(reader);
+            CGeoVector position, normal;
+            float values[8];
+            if (ReadPlainVertex(reader, number, values)) {
+                uv[0] = values[0];
+                uv[1] = values[1];
+                position = CGeoVector(values + 2);
+                normal = CGeoVector(values + 5);
+            } else {
+                reader.Int(number);
+                reader.Float(uv[0]);
+                reader.Float(uv[1]);
+                position = ReadVector(reader);
+                normal = ReadVector(reader);
+            }
             MgVertex* vertex = face->NewVertex();
             vertex->SetVertex(position);
             vertex->SetNormal(normal);
@@ -118,8 +205,9 @@ void ReadFaceBlock(MgFace* face, TokenReader& reader, MyProgressNotify* progress
             vertices.Define(number, vertex);
         } else if (word == "facet") {
             int numbers[7] = {0, 0, 0, 0, -1, -1, -1};
-            for (int& n : numbers)
-                reader.Int(n);
+            if (!ReadPlainFacet(reader, numbers))
+                for (int& n : numbers)
+                    reader.Int(n);
             MgFacet* facet = face->NewFacet();
             for (int i = 0; i < 3; ++i)
                 facet->SetVertex(i, vertices.Find(numbers[1 + i]));

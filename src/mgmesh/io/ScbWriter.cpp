@@ -1,6 +1,7 @@
 // MgObject::SaveSCB and SaveToSCB: writing the library's own text format.
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <locale>
 #include <ostream>
 #include <sstream>
@@ -18,10 +19,11 @@ namespace {
 
 // Writes the format's lines: literal text as it stands, numbers as the stream's own insertion
 // writes them, a line feed and a flush at each line's end. A stream in its default state has
-// its numbers formatted here, into a line that goes out in one piece (the same characters as
-// the insertion makes: %g-style with the stream's precision); any other stream gets the
-// insertions themselves, with the classic locale for the time of the save, so the decimal
-// point is always '.' and digits are never grouped.
+// its numbers formatted here, into a buffer that goes out in one piece at each line's end (or
+// before, for a line too long for it): the same characters as the insertion makes (%g-style
+// with the stream's precision). Any other stream gets the insertions themselves, with the
+// classic locale for the time of the save, so the decimal point is always '.' and digits are
+// never grouped.
 class LineWriter {
 public:
     explicit LineWriter(std::ostream& out) : m_out(out) {
@@ -33,7 +35,6 @@ public:
         if (m_fast) {
             const std::streamsize precision = out.precision();
             m_precision = precision < 0 ? 6 : (precision > 1000 ? 1000 : int(precision));
-            m_line.reserve(256);
         } else {
             m_saved = out.imbue(std::locale::classic());
         }
@@ -46,10 +47,19 @@ public:
     LineWriter& operator=(const LineWriter&) = delete;
 
     LineWriter& Text(const char* text, std::size_t length) {
-        if (m_fast)
-            m_line.append(text, length);
-        else
+        if (!m_fast) {
             m_out.write(text, static_cast<std::streamsize>(length));
+            return *this;
+        }
+        if (length > Room()) {
+            Pass();
+            if (length > Room()) { // longer than the whole buffer
+                m_out.write(text, static_cast<std::streamsize>(length));
+                return *this;
+            }
+        }
+        std::memcpy(m_end, text, length);
+        m_end += length;
         return *this;
     }
     template <std::size_t N> LineWriter& Text(const char (&text)[N]) { return Text(text, N - 1); }
@@ -62,11 +72,14 @@ public:
             m_out << value;
             return *this;
         }
-        char digits[128]; // enough for every float at every precision: %g drops trailing zeros
-        const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, value,
+        if (Room() < kNumberRoom)
+            Pass();
+        // %g drops trailing zeros, so no float needs more than this at any precision; should
+        // one not fit all the same, the stream's insertion gives its characters
+        const std::to_chars_result result = std::to_chars(m_end, m_end + kNumberRoom, value,
                                                           std::chars_format::general, m_precision);
         if (result.ec == std::errc())
-            m_line.append(digits, result.ptr);
+            m_end = result.ptr;
         else
             AppendInserted(value);
         return *this;
@@ -74,9 +87,8 @@ public:
 
     void EndLine() {
         if (m_fast) {
-            m_line += '\n';
-            m_out.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
-            m_line.clear();
+            Text("\n", 1);
+            Pass();
             m_out.flush();
         } else {
             m_out << std::endl;
@@ -84,14 +96,25 @@ public:
     }
 
 private:
+    static constexpr std::size_t kNumberRoom = 128;
+
+    std::size_t Room() const {
+        return static_cast<std::size_t>(m_buffer + sizeof m_buffer - m_end);
+    }
+    // Hands the buffered characters to the stream.
+    void Pass() {
+        if (m_end != m_buffer)
+            m_out.write(m_buffer, m_end - m_buffer);
+        m_end = m_buffer;
+    }
     template <class T> LineWriter& Integer(T value) {
         if (!m_fast) {
             m_out << value;
             return *this;
         }
-        char digits[24];
-        const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, value);
-        m_line.append(digits, result.ptr);
+        if (Room() < 24)
+            Pass();
+        m_end = std::to_chars(m_end, m_end + 24, value).ptr;
         return *this;
     }
     // formats with a scratch stream configured as the real one
@@ -100,13 +123,14 @@ private:
         scratch.imbue(std::locale::classic());
         scratch.precision(m_precision);
         scratch << value;
-        m_line += scratch.str();
+        Text(scratch.str());
     }
 
     std::ostream& m_out;
     bool m_fast = false;
     int m_precision = 6;
-    std::string m_line;
+    char m_buffer[4096];
+    char* m_end = m_buffer;
     std::locale m_saved;
 };
 

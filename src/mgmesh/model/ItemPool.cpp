@@ -37,14 +37,19 @@ constexpr std::size_t kHeaderBytes = 64;
 struct ItemPool::Chunk {
     Chunk* previous; // neighbours in the list of chunks with free blocks
     Chunk* next;
-    void* free;         // freed blocks, each holding the next in its first word
-    char* unused;       // the first block never handed out
-    char* end;          // no whole block fits past this
-    std::size_t live;   // blocks handed out and not given back
-    bool listed;        // in the list of chunks with free blocks
+    void* free;       // freed blocks, each holding the next in its first word
+    char* unused;     // the first block never handed out
+    char* end;        // no whole block fits past this
+    std::size_t live; // blocks handed out and not given back
+    bool listed;      // in the list of chunks with free blocks
 };
 ItemPool::ItemPool(std::size_t blockSize)
     : m_blockSize(blockSize < sizeof(void*) ? sizeof(void*) : blockSize) {}
+
+ItemPool::~ItemPool() {
+    if (m_current && m_current->live == 0)
+        FreeChunk(m_current);
+}
 
 ItemPool::Chunk* ItemPool::NewChunk() {
     static_assert(sizeof(Chunk) <= kHeaderBytes, "the header fits before the blocks");

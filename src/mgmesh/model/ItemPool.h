@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <mutex>
 
+#include "mgmesh/Export.h"
+
 namespace mgmesh::detail {
 
 /// Blocks of one size, taken from 2 MiB chunks: a new block comes from the chunk in use (its
@@ -12,9 +14,11 @@ namespace mgmesh::detail {
 /// to each other. A chunk whose blocks are all free again is given back to the system, so
 /// deleting a model returns its memory. All operations take a lock: separate models may live
 /// on separate threads. In builds with AddressSanitizer, free blocks are poisoned.
-class ItemPool {
+class MGMESH_API ItemPool { // exported for the tests; the header is not installed
 public:
     explicit ItemPool(std::size_t blockSize);
+    /// Gives back the chunk in use if none of its blocks is (the pools of Of() never end).
+    ~ItemPool();
     ItemPool(const ItemPool&) = delete;
     ItemPool& operator=(const ItemPool&) = delete;
 

@@ -7,4 +7,6 @@ MgCorner::MgCorner(MgFace* face) : m_face(face) {
     static_cast<CGeoContainer<MgCorner>*>(m_face)->AddItem(this);
 }
 
-MgCorner::~MgCorner() { static_cast<CGeoContainer<MgCorner>*>(m_face)->RemoveItem(this); }
+MgCorner::~MgCorner() {
+    static_cast<CGeoContainer<MgCorner>*>(m_face)->RemoveItem(this);
+}

@@ -35,10 +35,18 @@ MgFace::~MgFace() {
     static_cast<CGeoContainer<MgFace>*>(m_parent)->RemoveItem(this);
 }
 
-MgVertex* MgFace::NewVertex() { return new MgVertex(this); }
-MgFacet* MgFace::NewFacet() { return new MgFacet(this); }
-MgEdge* MgFace::NewEdge() { return new MgEdge(this); }
-MgCorner* MgFace::NewCorner() { return new MgCorner(this); }
+MgVertex* MgFace::NewVertex() {
+    return new MgVertex(this);
+}
+MgFacet* MgFace::NewFacet() {
+    return new MgFacet(this);
+}
+MgEdge* MgFace::NewEdge() {
+    return new MgEdge(this);
+}
+MgCorner* MgFace::NewCorner() {
+    return new MgCorner(this);
+}
 
 void MgFace::AddItem(MgVertex* item) {
     Enlist(m_vertices, item, item->m_slot, m_walkVertices);

@@ -70,8 +70,7 @@ public:
     /// The first vertex in list order at exactly `position`, or null.
     MgVertex* FindVertex(CGeoVector position);
     /// FindVertex, else AddVertex.
-    MgVertex* FindAddVertex(const CGeoVector& position, const CGeoVector& normal,
-                            const float* uv);
+    MgVertex* FindAddVertex(const CGeoVector& position, const CGeoVector& normal, const float* uv);
     /// The most recently added vertex within 0.01 of `position` on every axis (bounds
     /// included), else a new vertex.
     MgVertex* FindCloseVertex(const CGeoVector& position, const CGeoVector& normal,

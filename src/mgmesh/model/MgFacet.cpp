@@ -108,7 +108,9 @@ CGeoVector MgFacet::Normal() const {
     return (m_vertices[1]->Vertex() - a) * (m_vertices[2]->Vertex() - a);
 }
 
-float MgFacet::Area() const { return 0.5f * Normal().Norm(); }
+float MgFacet::Area() const {
+    return 0.5f * Normal().Norm();
+}
 
 void MgFacet::Reverse() {
     std::swap(m_vertices[0], m_vertices[2]);

@@ -15,7 +15,9 @@ MgObject::~MgObject() {
         delete m_faces.front();
 }
 
-MgFace* MgObject::NewFace() { return new MgFace(this); }
+MgFace* MgObject::NewFace() {
+    return new MgFace(this);
+}
 
 void MgObject::AddItem(MgFace* face) {
     Enlist(m_faces, face, face->m_slot, m_walkFaces);
@@ -86,9 +88,13 @@ void MgObject::RecalcMinMax() const {
     m_boundsIndex = m_changeIndex;
 }
 
-CGeoVector MgObject::Average() const { return (MinBound() + MaxBound()) * 0.5f; }
+CGeoVector MgObject::Average() const {
+    return (MinBound() + MaxBound()) * 0.5f;
+}
 
-float MgObject::Radius() const { return 0.5f * (MaxBound() - MinBound()).Norm(); }
+float MgObject::Radius() const {
+    return 0.5f * (MaxBound() - MinBound()).Norm();
+}
 
 float MgObject::Area() const {
     float area = 0;

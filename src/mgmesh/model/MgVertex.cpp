@@ -8,7 +8,9 @@ MgVertex::MgVertex(MgFace* face) : m_face(face) {
     static_cast<CGeoContainer<MgVertex>*>(m_face)->AddItem(this);
 }
 
-MgVertex::~MgVertex() { static_cast<CGeoContainer<MgVertex>*>(m_face)->RemoveItem(this); }
+MgVertex::~MgVertex() {
+    static_cast<CGeoContainer<MgVertex>*>(m_face)->RemoveItem(this);
+}
 
 void MgVertex::SetVertex(const CGeoVector& position) {
     m_position = position;

@@ -1,0 +1,98 @@
+// The close index's grid against the walk, where the grid can go wrong: points at and around
+// cell borders (a box that crosses into the next cell), far out where the cells are clamped,
+// and the exact index with signed zeros and NaN.
+#include <cmath>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "mgmesh/detail/VertexLookup.h"
+#include "mgmesh/mgmesh.h"
+
+using mgmesh::detail::VertexLookup;
+
+namespace {
+
+const float kUV[2] = {0, 0};
+
+MgVertex* WalkClose(const MgFace* face, const CGeoVector& p) {
+    for (auto it = face->VertexList().rbegin(); it != face->VertexList().rend(); ++it) {
+        const CGeoVector& q = (*it)->Vertex();
+        if (std::fabs(q.x - p.x) <= 0.01f && std::fabs(q.y - p.y) <= 0.01f &&
+            std::fabs(q.z - p.z) <= 0.01f)
+            return *it;
+    }
+    return nullptr;
+}
+
+MgVertex* WalkExact(const MgFace* face, const CGeoVector& p) {
+    for (MgVertex* v : face->VertexList())
+        if (v->Vertex() == p)
+            return v;
+    return nullptr;
+}
+
+// A coordinate near a cell border, near the clamped outer cells, or anywhere in between.
+float Coordinate(std::mt19937& random) {
+    // cell borders near the origin, then where the outermost cells begin, and beyond
+    const float cell = float(VertexLookup::kCellSize);
+    const float far = float(VertexLookup::kCellSize * (1 << 30));
+    const float kBases[] = {0.0f, cell, -cell, 2 * cell, 11 * cell, -60 * cell,
+                            far,  -far, 2e9f,  -3e12f,   1e30f};
+    static const float kOffsets[] = {0.0f,   0.01f,   -0.01f, 0.0100001f, -0.0100001f,
+                                     0.005f, -0.015f, 0.02f,  0.0099999f};
+    const float base = kBases[random() % (random() % 3 ? 6 : 11)];
+    float offset = kOffsets[random() % 9];
+    if (random() % 3 == 0)
+        offset = std::uniform_real_distribution<float>(-0.03f, 0.03f)(random);
+    float c = base + offset;
+    if (random() % 4 == 0)
+        c = std::nextafter(c, random() % 2 ? INFINITY : -INFINITY);
+    return c;
+}
+
+} // namespace
+
+TEST(VertexLookupCells, CloseIndexAgreesWithTheWalkAcrossCellBorders) {
+    std::mt19937 random(77);
+    for (int round = 0; round < 300; ++round) {
+        MgObject object;
+        MgFace* face = object.NewFace();
+        VertexLookup lookup(face, VertexLookup::Close);
+        for (int step = 0; step < 200; ++step) {
+            const CGeoVector p(Coordinate(random), Coordinate(random), Coordinate(random));
+            if (random() % 3 == 0) {
+                face->AddVertex(p, CGeoVector(), kUV);
+            } else if (random() % 20 == 0 && face->NumVertices() > 0) {
+                delete face->VertexList().front();
+            } else {
+                MgVertex* expected = WalkClose(face, p);
+                ASSERT_EQ(lookup.FindClose(p), expected)
+                    << p.x << " " << p.y << " " << p.z << " round " << round;
+                lookup.Prefetch(p); // a hint only: nothing changes
+                MgVertex* got = face->FindCloseVertex(p, CGeoVector(), kUV);
+                ASSERT_EQ(got, expected ? expected : face->VertexList().back());
+            }
+        }
+    }
+}
+
+TEST(VertexLookupCells, ExactIndexAgreesWithTheWalkOnSignedZerosAndNaN) {
+    std::mt19937 random(78);
+    const float kValues[] = {0.0f, -0.0f, NAN, 1.0f, std::nextafter(1.0f, 2.0f), INFINITY};
+    auto value = [&] { return kValues[random() % 6]; };
+    for (int round = 0; round < 200; ++round) {
+        MgObject object;
+        MgFace* face = object.NewFace();
+        VertexLookup lookup(face, VertexLookup::Exact);
+        for (int step = 0; step < 100; ++step) {
+            const CGeoVector p(value(), value(), value());
+            if (random() % 3 == 0)
+                face->AddVertex(p, CGeoVector(), kUV);
+            else if (random() % 10 == 0 && face->NumVertices() > 0)
+                delete face->VertexList().back();
+            else
+                ASSERT_EQ(lookup.FindExact(p), WalkExact(face, p));
+        }
+    }
+}
