@@ -74,8 +74,11 @@ fuzz: deps
 	FUZZ_TIME=$(or $(FUZZ_TIME),60) FUZZ_SEEDS=$(FUZZ_SEEDS) fuzz/run.sh
 
 # Every test program under valgrind's memcheck.
-memcheck: build
-	fuzz/memcheck.sh $(BUILD)
+memcheck: deps
+	cmake -S . -B build-memcheck -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMGMESH_PLAIN_ITEMS=ON \
+		-DMGMESH_BUILD_BENCH=OFF >/dev/null
+	cmake --build build-memcheck -j $(JOBS)
+	fuzz/memcheck.sh build-memcheck
 
 # The installed package, consumed the way a host consumes it.
 package-test: build

@@ -9,6 +9,12 @@
 
 namespace mgmesh::detail {
 
+#ifdef MGMESH_PLAIN_ITEMS
+constexpr bool kPlainItems = true;
+#else
+constexpr bool kPlainItems = false;
+#endif
+
 /// Blocks of one size, taken from 2 MiB chunks: a new block comes from the chunk in use (its
 /// freed blocks first, else the next unused one), so items made one after another lie next
 /// to each other. A chunk whose blocks are all free again is given back to the system, so

@@ -170,7 +170,8 @@ void MgFacet::CopyFacet(const MgFacet* source) {
 }
 
 void* MgFacet::operator new(std::size_t size) {
-    if (size != sizeof(MgFacet))
+    // a plain-items build leaves every item to the heap, where leak checkers can see it
+    if (mgmesh::detail::kPlainItems || size != sizeof(MgFacet))
         return ::operator new(size);
     return mgmesh::detail::ItemPool::Of<sizeof(MgFacet)>().Allocate();
 }
@@ -178,7 +179,7 @@ void* MgFacet::operator new(std::size_t size) {
 void MgFacet::operator delete(void* block, std::size_t size) noexcept {
     if (!block)
         return;
-    if (size != sizeof(MgFacet))
+    if (mgmesh::detail::kPlainItems || size != sizeof(MgFacet))
         ::operator delete(block);
     else
         mgmesh::detail::ItemPool::Of<sizeof(MgFacet)>().Release(block);

@@ -45,7 +45,8 @@ void MgVertex::CopyVertex(const MgVertex* source) {
 }
 
 void* MgVertex::operator new(std::size_t size) {
-    if (size != sizeof(MgVertex))
+    // a plain-items build leaves every item to the heap, where leak checkers can see it
+    if (mgmesh::detail::kPlainItems || size != sizeof(MgVertex))
         return ::operator new(size);
     return mgmesh::detail::ItemPool::Of<sizeof(MgVertex)>().Allocate();
 }
@@ -53,7 +54,7 @@ void* MgVertex::operator new(std::size_t size) {
 void MgVertex::operator delete(void* block, std::size_t size) noexcept {
     if (!block)
         return;
-    if (size != sizeof(MgVertex))
+    if (mgmesh::detail::kPlainItems || size != sizeof(MgVertex))
         ::operator delete(block);
     else
         mgmesh::detail::ItemPool::Of<sizeof(MgVertex)>().Release(block);
