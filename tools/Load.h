@@ -43,7 +43,7 @@ struct Model {
     std::map<const MgFace*, EdgeStatus> edges;
 
     /// The objects to report and draw, with their roles: "object", or "unprocessed" and
-    /// "part 1", "part 2", ... for a multi-part file.
+    /// the word "part" and its number (from 1) for the parts of a multi-part file.
     std::vector<std::pair<std::string, MgGrObject*>> Objects() const;
     /// The object that holds the whole model: the object, or the multi-part object's merged
     /// original.
