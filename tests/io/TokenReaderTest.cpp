@@ -2,33 +2,11 @@
 // same result, target value, state flags, position and exception.
 #include "mgmesh/detail/TokenReader.h"
 #include "IoSupport.h"
+#include "support/ChunkBuffer.h"
 
 using mgmesh::detail::TokenReader;
 
 namespace {
-
-// Hands out one character per refill, so that every character crosses a buffer boundary.
-class TrickleBuffer : public std::streambuf {
-public:
-    explicit TrickleBuffer(std::string text) : m_text(std::move(text)) {}
-
-protected:
-    int_type underflow() override {
-        const std::size_t at = gptr() ? std::size_t(gptr() - m_text.data()) : 0;
-        if (at >= m_text.size())
-            return traits_type::eof();
-        setg(m_text.data(), &m_text[at], &m_text[at] + 1);
-        return traits_type::to_int_type(m_text[at]);
-    }
-    pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode) override {
-        if (off != 0 || dir != std::ios_base::cur)
-            return pos_type(off_type(-1));
-        return pos_type(gptr() ? off_type(gptr() - m_text.data()) : 0);
-    }
-
-private:
-    std::string m_text;
-};
 
 // The reference: the stream's own extraction.
 struct PlainReader {
@@ -129,7 +107,7 @@ TEST(TokenReader, AgreesWithTheStreamsOwnExtraction) {
     for (int round = 0; round < 12000; ++round) {
         const std::string text = RandomInput(random);
         std::istringstream plainStream(text), fastString(text);
-        TrickleBuffer trickle(text);
+        support::ChunkBuffer trickle(text, 1);
         std::istream trickleStream(&trickle);
         std::istream& fastStream = round % 3 ? fastString : trickleStream;
         io::SyncCounter plainTie, fastTie;

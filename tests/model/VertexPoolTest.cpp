@@ -5,10 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Walks.h"
+
 #include "mgmesh/detail/VertexLookup.h"
 #include "support/Shapes.h"
 
 using mgmesh::detail::VertexLookup;
+using support::WalkClose;
+using support::WalkExact;
 
 namespace {
 
@@ -16,24 +20,6 @@ const float kUV[2] = {0, 0};
 
 MgVertex* Add(MgFace* face, const CGeoVector& p) {
     return face->AddVertex(p, CGeoVector(), kUV);
-}
-
-// The searches as plain walks over the vertex list.
-MgVertex* WalkExact(const MgFace* face, const CGeoVector& p) {
-    for (MgVertex* v : face->VertexList())
-        if (v->Vertex() == p)
-            return v;
-    return nullptr;
-}
-
-MgVertex* WalkClose(const MgFace* face, const CGeoVector& p) {
-    for (auto it = face->VertexList().rbegin(); it != face->VertexList().rend(); ++it) {
-        const CGeoVector& q = (*it)->Vertex();
-        if (std::fabs(q.x - p.x) <= 0.01f && std::fabs(q.y - p.y) <= 0.01f &&
-            std::fabs(q.z - p.z) <= 0.01f)
-            return *it;
-    }
-    return nullptr;
 }
 
 // Coordinates that stress the searches: repeats, box boundaries, signed zeros, huge values.

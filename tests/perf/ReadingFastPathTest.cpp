@@ -11,10 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ChunkBuffer.h"
 #include "ModelSignature.h"
 #include "mgmesh/detail/TokenReader.h"
 #include "mgmesh/mgmesh.h"
+#include "support/ChunkBuffer.h"
 #include "support/Shapes.h"
 
 using mgmesh::detail::TokenReader;
@@ -135,7 +135,7 @@ TEST(BufferedTokens, BoundedWordsAreReadAsTheStreamReadsWords) {
             text += word + kSpaces[random() % 5];
         }
         std::istringstream plain(text);
-        perf::ChunkBuffer chunks(text, 1 + random() % 12, unsigned(round + 1));
+        support::ChunkBuffer chunks(text, 1 + random() % 12, unsigned(round + 1));
         std::istream fast(&chunks);
         if (round % 7 == 0)
             for (std::istream* in : {static_cast<std::istream*>(&plain), &fast})
@@ -186,7 +186,7 @@ template <class Load> std::string Outcome(std::istream& in, Load load, bool with
 // time (no fast path): all three must agree, with and without a progress receiver.
 template <class Load> void ExpectSameLoads(const std::string& text, Load load, unsigned seed) {
     for (bool withProgress : {false, true}) {
-        perf::ChunkBuffer trickle(text, 1), whole(text, 0), chunks(text, 300, seed);
+        support::ChunkBuffer trickle(text, 1), whole(text, 0), chunks(text, 300, seed);
         std::istream plainIn(&trickle), wholeIn(&whole), chunkIn(&chunks);
         const std::string expected = Outcome(plainIn, load, withProgress);
         ASSERT_EQ(Outcome(wholeIn, load, withProgress), expected) << text;

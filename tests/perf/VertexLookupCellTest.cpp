@@ -6,31 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Walks.h"
+
 #include "mgmesh/detail/VertexLookup.h"
 #include "mgmesh/mgmesh.h"
 
 using mgmesh::detail::VertexLookup;
+using support::WalkClose;
+using support::WalkExact;
 
 namespace {
 
 const float kUV[2] = {0, 0};
-
-MgVertex* WalkClose(const MgFace* face, const CGeoVector& p) {
-    for (auto it = face->VertexList().rbegin(); it != face->VertexList().rend(); ++it) {
-        const CGeoVector& q = (*it)->Vertex();
-        if (std::fabs(q.x - p.x) <= 0.01f && std::fabs(q.y - p.y) <= 0.01f &&
-            std::fabs(q.z - p.z) <= 0.01f)
-            return *it;
-    }
-    return nullptr;
-}
-
-MgVertex* WalkExact(const MgFace* face, const CGeoVector& p) {
-    for (MgVertex* v : face->VertexList())
-        if (v->Vertex() == p)
-            return v;
-    return nullptr;
-}
 
 // A coordinate near a cell border, near the clamped outer cells, or anywhere in between.
 float Coordinate(std::mt19937& random) {

@@ -1,6 +1,8 @@
 // A spatial index over the vertices that the host import merges, living for one call (internal).
 #pragma once
 
+#include "mgmesh/detail/HashMix.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -124,14 +126,7 @@ private:
         std::memcpy(&bits, &d, sizeof bits);
         return bits;
     }
-    static std::uint64_t Mix(std::uint64_t h) {
-        h ^= h >> 33;
-        h *= 0xff51afd7ed558ccdULL;
-        h ^= h >> 33;
-        h *= 0xc4ceb9fe1a85ec53ULL;
-        h ^= h >> 33;
-        return h;
-    }
+    static std::uint64_t Mix(std::uint64_t h) { return HashMix(h); }
     static std::uint64_t Hash(const Key& k) {
         return Mix(Bits(k.x) ^ Mix(Bits(k.y) ^ Mix(Bits(k.z))));
     }

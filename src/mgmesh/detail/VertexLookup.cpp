@@ -1,5 +1,6 @@
 // Flat hash indices that stand in for the vertex pool's walks during one whole-face operation.
 #include "mgmesh/detail/VertexLookup.h"
+#include "mgmesh/detail/HashMix.h"
 
 #include <cmath>
 #include <cstring>
@@ -27,18 +28,9 @@ std::uint32_t Bits(float f) {
     return bits;
 }
 
-std::uint64_t Mix(std::uint64_t h) {
-    h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdULL;
-    h ^= h >> 33;
-    h *= 0xc4ceb9fe1a85ec53ULL;
-    h ^= h >> 33;
-    return h;
-}
-
 std::uint64_t ExactHash(const CGeoVector& p) {
-    return Mix((std::uint64_t(Bits(p.x)) << 32 | Bits(p.y)) ^
-               std::uint64_t(Bits(p.z)) * 0x9e3779b97f4a7c15ULL);
+    return HashMix((std::uint64_t(Bits(p.x)) << 32 | Bits(p.y)) ^
+                   std::uint64_t(Bits(p.z)) * 0x9e3779b97f4a7c15ULL);
 }
 
 // floor(c / kCellSize), with far-out coordinates in the outermost cells.

@@ -11,10 +11,9 @@
 #include "mgmesh/render/MgGrObject.h"
 #include "mgmesh/render/detail/GlGuards.h"
 
-using mgmesh::detail::GenListName;
+using mgmesh::detail::CompileOrReplay;
 using mgmesh::detail::GlBeginEnd;
 using mgmesh::detail::GlDepthFuncScope;
-using mgmesh::detail::GlListScope;
 using mgmesh::detail::GlNameScope;
 using mgmesh::detail::kNoList;
 
@@ -132,22 +131,7 @@ void MgGrFace::ApplyColor(bool highlighted) const {
 void MgGrFace::Draw(MgRenderMode mode) const {
     ApplyColor(m_highlighted);
     if (mode.fill) {
-        if (m_listName != kNoList && m_listIndex == ChangeIndex()) {
-            glCallList(m_listName);
-        } else {
-            if (m_listName == kNoList) {
-                if (const GLuint name = GenListName())
-                    m_listName = name;
-            }
-            if (m_listName != kNoList) {
-                GlListScope list(m_listName, GL_COMPILE_AND_EXECUTE);
-                DrawFill();
-                list.End();
-                m_listIndex = ChangeIndex();
-            } else {
-                DrawFill();
-            }
-        }
+        CompileOrReplay(m_listName, m_listIndex, ChangeIndex(), [this](bool) { DrawFill(); });
     }
     if (mode.edges)
         DrawEdges();

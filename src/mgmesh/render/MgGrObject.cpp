@@ -4,9 +4,8 @@
 #include "mgmesh/render/MgGrFace.h"
 #include "mgmesh/render/detail/GlGuards.h"
 
-using mgmesh::detail::GenListName;
+using mgmesh::detail::CompileOrReplay;
 using mgmesh::detail::GlDepthFuncScope;
-using mgmesh::detail::GlListScope;
 using mgmesh::detail::GlStateScope;
 using mgmesh::detail::kNoList;
 
@@ -70,23 +69,8 @@ void MgGrObject::DrawFill() const {
     glColor3fv(m_color);
     GlDepthFuncScope depth;
     glDepthFunc(GL_LESS);
-    if (m_listName != kNoList && m_listIndex == ChangeIndex()) {
-        glCallList(m_listName);
-    } else {
-        if (m_listName == kNoList) {
-            if (const GLuint name = GenListName())
-                m_listName = name;
-        }
-        if (m_listName != kNoList) {
-            // a throw ends the list early and leaves the index stale, so the next call compiles
-            GlListScope list(m_listName, GL_COMPILE_AND_EXECUTE);
-            DrawAllFill(true);
-            list.End();
-            m_listIndex = ChangeIndex();
-        } else {
-            DrawAllFill(false);
-        }
-    }
+    CompileOrReplay(m_listName, m_listIndex, ChangeIndex(),
+                    [this](bool compiling) { DrawAllFill(compiling); });
     // highlights and colour overrides go over the list's image at the same depth
     glDepthFunc(GL_LEQUAL);
     for (MgFace* face : FaceList()) {

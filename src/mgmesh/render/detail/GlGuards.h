@@ -85,4 +85,28 @@ inline GLuint GenListName() {
     return name;
 }
 
+/// Replays the list `name` when it was compiled at `changeIndex`; otherwise compiles it anew
+/// with GL_COMPILE_AND_EXECUTE around draw(true), taking a name first if it has none. Without
+/// a name from GL, draw(false) draws directly. A throw ends the list early and leaves `index`
+/// stale, so the next call compiles again.
+template <class Draw>
+void CompileOrReplay(GLuint& name, unsigned int& index, unsigned int changeIndex, Draw draw) {
+    if (name != kNoList && index == changeIndex) {
+        glCallList(name);
+        return;
+    }
+    if (name == kNoList) {
+        if (const GLuint fresh = GenListName())
+            name = fresh;
+    }
+    if (name == kNoList) {
+        draw(false);
+        return;
+    }
+    GlListScope list(name, GL_COMPILE_AND_EXECUTE);
+    draw(true);
+    list.End();
+    index = changeIndex;
+}
+
 } // namespace mgmesh::detail

@@ -7,7 +7,7 @@
 #include <streambuf>
 #include <string>
 
-namespace perf {
+namespace support {
 
 /// Each refill makes the next `chunk` characters available (1 for a trickle, the whole text
 /// when chunk is 0); with a random generator, each refill takes a size from 1 to `chunk`.
@@ -42,4 +42,4 @@ private:
     bool m_randomSizes;
 };
 
-} // namespace perf
+} // namespace support
