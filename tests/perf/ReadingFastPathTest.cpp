@@ -3,6 +3,7 @@
 // block behind the reading. The same text read through a buffer that hands out one character
 // at a time never takes a fast path, so every comparison below is fast against plain.
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <sstream>
@@ -58,7 +59,7 @@ std::string NumberText(std::mt19937& random) {
                                        "9223372036854775807",
                                        "99999999999999999999"};
     static const char* const kSigns[] = {"", "", "-", "+"};
-    switch (random() % 6) {
+    switch (random() % 7) {
     case 0:
         return kOdd[random() % (sizeof kOdd / sizeof *kOdd)];
     case 1:
@@ -71,7 +72,15 @@ std::string NumberText(std::mt19937& random) {
         std::snprintf(text, sizeof text, random() % 2 ? "%e" : "%.9g", double(f));
         return text;
     }
-    case 3: // long mantissas
+    case 3: { // what printf makes of the coordinates of a model
+        const double x =
+            (double(random()) / random.max() - 0.5) * std::pow(10.0, int(random() % 9) - 3);
+        static const char* const kFormats[] = {"%e", "%f", "%g", "%.7e", "%.3f", "%.8g"};
+        char text[64];
+        std::snprintf(text, sizeof text, kFormats[random() % 6], x);
+        return text;
+    }
+    case 4: // long mantissas
         return Digits(random, 1 + int(random() % 80)) + "." + Digits(random, int(random() % 80));
     default: {
         std::string s = kSigns[random() % 4] + Digits(random, int(random() % 8)) +

@@ -470,6 +470,16 @@ TEST_F(Render, StripEnteringANonRenderFacetThrowsAndIsClosed) {
     EXPECT_NE(plain.back()->AuxData(), nullptr);
 }
 
+// A host's render facet with data of its own ahead of the render part: from its facet part, the
+// render part lies at another offset than in a plain render facet.
+struct Ballast {
+    double weight[5] = {1, 2, 3, 4, 5};
+    virtual ~Ballast() = default;
+};
+struct BallastFacet : Ballast, MgGrFacet {
+    explicit BallastFacet(MgFace* face) : MgFacet(face), MgGrFacet(face) {}
+};
+
 // A triangle as the rotation of its vertices that starts at the least one.
 std::vector<std::string> Canonical(std::vector<std::string> t) {
     std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
@@ -491,8 +501,17 @@ TEST_F(Render, StripsEqualThoseOfTheLiteralWalk) {
         // the facets made again in random order, so that list and address order differ
         std::vector<MgFacet*> facets(face->FacetList().begin(), face->FacetList().end());
         std::shuffle(facets.begin(), facets.end(), random);
+        // in some rounds, mixed with render facets of another class
+        const bool mixed = round % 4 == 1;
         for (MgFacet*& f : facets) {
-            MgFacet* again = shapes::AddFacet(face, f->Vertex(0), f->Vertex(1), f->Vertex(2));
+            MgFacet* again = nullptr;
+            if (mixed && random() % 2) {
+                again = new BallastFacet(face);
+                for (int i = 0; i < 3; ++i)
+                    again->SetVertex(i, f->Vertex(i));
+            } else {
+                again = shapes::AddFacet(face, f->Vertex(0), f->Vertex(1), f->Vertex(2));
+            }
             delete f;
             f = again;
         }

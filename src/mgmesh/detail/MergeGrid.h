@@ -41,7 +41,7 @@ public:
         // a power of two keeps the scaled coordinates, and so the cells, exact
         m_scale = std::ldexp(1.0, -exponent);
         m_reach = reach * m_scale; // below 1/16 of a cell
-        m_slots.assign(64, kNone);
+        m_slots.assign(64, Slot{kNone, 0});
     }
 
     MergeGrid(const MergeGrid&) = delete;
@@ -77,11 +77,12 @@ public:
         for (int x = 0; x < counts[0]; ++x)
             for (int y = 0; y < counts[1]; ++y)
                 for (int z = 0; z < counts[2]; ++z) {
-                    const std::uint32_t cell = FindCell(Key{cells[0][x], cells[1][y], cells[2][z]});
-                    if (cell == kNone)
+                    const Key key{cells[0][x], cells[1][y], cells[2][z]};
+                    const std::size_t slot = FindSlot(key, Hash(key));
+                    if (slot == kNoSlot)
                         continue;
                     // a cell's points are in no particular order: look at all of them
-                    for (std::uint32_t i = m_cells[cell].head; i != kNone; i = m_points[i].next)
+                    for (std::uint32_t i = m_slots[slot].head; i != kNone; i = m_points[i].next)
                         if ((best < 0 || static_cast<int>(i) < best) &&
                             WithinMergeDistance(m_points[i].position, p, m_threshold))
                             best = static_cast<int>(i);
@@ -89,35 +90,61 @@ public:
         return best;
     }
 
+    /// Start loading what Find(p) reads first, for a caller that knows its queries early:
+    /// the slot of p's cell, and (some queries later, once that slot is at hand) the cell's
+    /// first point. They change nothing.
+    void PrefetchSlot(const CGeoVector& p) const {
+        if (m_enabled && Finite(p))
+            __builtin_prefetch(&m_slots[Hash(CellOf(p)) & (m_slots.size() - 1)]);
+    }
+    void PrefetchFirstPoint(const CGeoVector& p) const {
+        if (!m_enabled || !Finite(p))
+            return;
+        const std::uint32_t head = m_slots[Hash(CellOf(p)) & (m_slots.size() - 1)].head;
+        if (head != kNone)
+            __builtin_prefetch(&m_points[head]);
+    }
+
     /// Adds point number Size() at `p`.
     void Add(const CGeoVector& p) {
-        m_points.push_back(Point{p, kNone, kNone, kNone});
+        m_points.push_back(Point{p, kNone, kNone, false});
         Link(static_cast<std::uint32_t>(m_points.size() - 1));
     }
 
     /// Moves point `i` to `p`.
     void Move(int i, const CGeoVector& p) {
         const auto index = static_cast<std::uint32_t>(i);
+        Point& point = m_points[index];
+        // a move within the point's cell leaves the cell's list as it is
+        if (point.linked && Finite(p) && CellOf(point.position) == CellOf(p)) {
+            point.position = p;
+            return;
+        }
         Unlink(index);
-        m_points[index].position = p;
+        point.position = p;
         Link(index);
     }
 
 private:
     static constexpr std::uint32_t kNone = 0xffffffffu;
+    static constexpr std::size_t kNoSlot = ~std::size_t(0);
 
     struct Key {
         double x, y, z;
         bool operator==(const Key& o) const { return x == o.x && y == o.y && z == o.z; }
     };
-    struct Cell {
-        Key key;
-        std::uint32_t head; // the first point of the cell's list
+    // A slot of the cell table: the first point of a cell's list and bits of the cell's hash
+    // (never 0). The cell itself is named by the positions of its points, all of which lie in
+    // it. A slot whose list has emptied keeps its tag and stays in the probe chains, as a
+    // gap, until the table is next rebuilt.
+    struct Slot {
+        std::uint32_t head;
+        std::uint32_t tag; // 0: never used
     };
     struct Point {
         CGeoVector position;
         std::uint32_t previous, next; // neighbours in the cell's list
-        std::uint32_t cell;           // kNone when not in the grid
+        bool linked;                  // false when not in the grid
     };
 
     static std::uint64_t Bits(double d) {
@@ -130,72 +157,102 @@ private:
     static std::uint64_t Hash(const Key& k) {
         return Mix(Bits(k.x) ^ Mix(Bits(k.y) ^ Mix(Bits(k.z))));
     }
+    static std::uint32_t Tag(std::uint64_t hash) {
+        return static_cast<std::uint32_t>(hash >> 32) | 1u;
+    }
+    Key CellOf(const CGeoVector& p) const {
+        return Key{std::floor(p.x * m_scale), std::floor(p.y * m_scale), std::floor(p.z * m_scale)};
+    }
     static bool Finite(const CGeoVector& p) {
         return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
     }
 
-    // Open addressing over the cell numbers, probing linearly; the table is at most half full.
-    std::uint32_t FindCell(const Key& key) const {
+    // Open addressing over the cells, probing linearly: the slot of the cell `key`, or
+    // kNoSlot when the cell holds no point.
+    std::size_t FindSlot(const Key& key, std::uint64_t hash) const {
         const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t s = Hash(key) & mask;; s = (s + 1) & mask) {
-            const std::uint32_t cell = m_slots[s];
-            if (cell == kNone || m_cells[cell].key == key)
-                return cell;
+        const std::uint32_t tag = Tag(hash);
+        for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
+            const Slot& slot = m_slots[s];
+            if (slot.tag == 0)
+                return kNoSlot;
+            if (slot.tag == tag && slot.head != kNone &&
+                CellOf(m_points[slot.head].position) == key)
+                return s;
         }
     }
 
-    std::uint32_t FindOrAddCell(const Key& key) {
-        if (2 * (m_cells.size() + 1) > m_slots.size())
-            Grow();
+    // The table is at most half full, counting the slots whose lists have emptied.
+    void Rebuild() {
+        std::size_t live = 0;
+        for (const Slot& slot : m_slots)
+            live += slot.head != kNone;
+        std::size_t size = m_slots.size();
+        while (4 * (live + 1) > size)
+            size *= 2;
+        std::vector<Slot> old(size, Slot{kNone, 0});
+        old.swap(m_slots);
+        m_used = 0;
         const std::size_t mask = m_slots.size() - 1;
-        std::size_t s = Hash(key) & mask;
-        for (; m_slots[s] != kNone; s = (s + 1) & mask)
-            if (m_cells[m_slots[s]].key == key)
-                return m_slots[s];
-        m_slots[s] = static_cast<std::uint32_t>(m_cells.size());
-        m_cells.push_back(Cell{key, kNone});
-        return m_slots[s];
-    }
-
-    void Grow() {
-        m_slots.assign(2 * m_slots.size(), kNone);
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::uint32_t cell = 0; cell < m_cells.size(); ++cell) {
-            std::size_t s = Hash(m_cells[cell].key) & mask;
-            while (m_slots[s] != kNone)
+        for (const Slot& slot : old) {
+            if (slot.head == kNone)
+                continue;
+            std::size_t s = Hash(CellOf(m_points[slot.head].position)) & mask;
+            while (m_slots[s].tag != 0)
                 s = (s + 1) & mask;
-            m_slots[s] = cell;
+            m_slots[s] = slot;
+            ++m_used;
         }
     }
 
     void Link(std::uint32_t i) {
         Point& point = m_points[i];
+        point.linked = false;
         // a point with a non-finite coordinate passes no merge test either way
         if (!m_enabled || !Finite(point.position))
             return;
-        const CGeoVector& p = point.position;
-        const std::uint32_t cell = FindOrAddCell(
-            Key{std::floor(p.x * m_scale), std::floor(p.y * m_scale), std::floor(p.z * m_scale)});
-        std::uint32_t& head = m_cells[cell].head;
+        const Key key = CellOf(point.position);
+        const std::uint64_t hash = Hash(key);
+        std::size_t s = FindSlot(key, hash);
+        if (s == kNoSlot) {
+            if (2 * (m_used + 1) > m_slots.size())
+                Rebuild();
+            const std::size_t mask = m_slots.size() - 1;
+            // a new cell takes the first slot of its chain that holds no list
+            for (s = hash & mask; m_slots[s].tag != 0 && m_slots[s].head != kNone;
+                 s = (s + 1) & mask) {
+            }
+            if (m_slots[s].tag == 0)
+                ++m_used;
+            m_slots[s] = Slot{kNone, Tag(hash)};
+        }
+        std::uint32_t& head = m_slots[s].head;
         point.previous = kNone;
         point.next = head;
         if (head != kNone)
             m_points[head].previous = i;
         head = i;
-        point.cell = cell;
+        point.linked = true;
     }
 
     void Unlink(std::uint32_t i) {
         Point& point = m_points[i];
-        if (point.cell == kNone)
+        if (!point.linked)
             return;
-        if (point.previous != kNone)
+        if (point.previous != kNone) {
             m_points[point.previous].next = point.next;
-        else
-            m_cells[point.cell].head = point.next;
+        } else {
+            // the cell's first point: its slot is the one in its chain that names it
+            const std::size_t mask = m_slots.size() - 1;
+            std::size_t s = Hash(CellOf(point.position)) & mask;
+            while (m_slots[s].head != i)
+                s = (s + 1) & mask;
+            m_slots[s].head = point.next;
+        }
         if (point.next != kNone)
             m_points[point.next].previous = point.previous;
-        point.cell = point.previous = point.next = kNone;
+        point.previous = point.next = kNone;
+        point.linked = false;
     }
 
     float m_threshold;
@@ -203,8 +260,8 @@ private:
     double m_scale = 1;
     double m_reach = 0; // in cells
     std::vector<Point> m_points;
-    std::vector<Cell> m_cells;
-    std::vector<std::uint32_t> m_slots; // cell numbers; a power of two of them
+    std::vector<Slot> m_slots; // a power of two of them
+    std::size_t m_used = 0;    // slots that were ever given to a cell since the last rebuild
 };
 
 } // namespace mgmesh::detail

@@ -76,6 +76,10 @@ public:
     /// The float that starts at p, if it is plain decimal text that Float reads as from_chars
     /// does and a space follows it before last: true, with its value and end.
     static bool PlainFloat(const char* p, const char* last, float& value, const char*& end);
+    /// PlainFloat's quick case: a mantissa of at most 8 significant digits whose value is
+    /// below 2^24 and a power of ten within 10^-10 to 10^10 (zero with any exponent); false
+    /// for any other text, which PlainFloat then reads in general.
+    static bool ShortFloat(const char* p, const char* last, float& value, const char*& end);
     /// The integer that starts at p, if it is an optional sign and at most 18 digits with a
     /// space after them before last (read alike by Long, and by Int within its range): true,
     /// with its value and end.

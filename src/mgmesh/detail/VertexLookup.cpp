@@ -86,6 +86,7 @@ VertexLookup::~VertexLookup() {
 
 void VertexLookup::Rebuild() {
     m_stale = false;
+    m_missSlot = kNoSlot;
     m_pending = nullptr;
     // tables for twice the vertices at most half full, so a face that doubles does not grow
     std::size_t slots = 64;
@@ -167,7 +168,10 @@ void VertexLookup::InsertClose(MgVertex* v) {
     // a vertex with a non-finite coordinate never passes the box test
     if (!Finite(p))
         return;
-    CellSlot& slot = FindCell(Cell{CellNumber(p.x), CellNumber(p.y), CellNumber(p.z)});
+    const bool known = m_missSlot != kNoSlot && p == m_missPoint;
+    CellSlot& slot = known ? m_cellSlots[m_missSlot]
+                           : FindCell(Cell{CellNumber(p.x), CellNumber(p.y), CellNumber(p.z)});
+    m_missSlot = kNoSlot;
     if (slot.newest == kNone)
         ++m_cells;
     m_closePrevious.PushBack(slot.newest);
@@ -179,6 +183,7 @@ void VertexLookup::InsertClose(MgVertex* v) {
 }
 
 void VertexLookup::GrowCells() {
+    m_missSlot = kNoSlot;
     std::vector<CellSlot> old(2 * m_cellSlots.size(), CellSlot{CGeoVector(), kNone});
     old.swap(m_cellSlots);
     const std::size_t mask = m_cellSlots.size() - 1;
@@ -242,6 +247,12 @@ void VertexLookup::Prefetch(const CGeoVector& p) const {
     __builtin_prefetch(&m_cellSlots[s]);
 }
 
+MgVertex* VertexLookup::Missed(std::size_t slot, const CGeoVector& p) {
+    m_missSlot = slot;
+    m_missPoint = p;
+    return nullptr;
+}
+
 MgVertex* VertexLookup::FindClose(const CGeoVector& p) {
     if (m_stale || m_pending)
         Rebuild();
@@ -256,14 +267,15 @@ MgVertex* VertexLookup::FindClose(const CGeoVector& p) {
         // the cell's hash names answers at once when its vertex passes, whatever cell the
         // slot holds, and an empty one means the cell holds nothing.
         const std::size_t mask = m_cellSlots.size() - 1;
-        const CellSlot& first = m_cellSlots[CellHash(x0, y0, z0) & mask];
+        const std::size_t home = CellHash(x0, y0, z0) & mask;
+        const CellSlot& first = m_cellSlots[home];
         if (first.newest == kNone)
-            return nullptr;
+            return Missed(home, p);
         if (WithinBox(first.position, p))
             return m_closeVertices[first.newest];
         const CellSlot& slot = FindCell(Cell{x0, y0, z0});
         if (slot.newest == kNone)
-            return nullptr;
+            return Missed(std::size_t(&slot - m_cellSlots.data()), p);
         if (WithinBox(slot.position, p))
             return m_closeVertices[slot.newest];
         for (std::uint32_t e = m_closePrevious[slot.newest]; e != kNone; e = m_closePrevious[e])

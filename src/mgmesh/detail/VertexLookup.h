@@ -95,6 +95,7 @@ private:
     void InsertClose(MgVertex* v);
     std::uint32_t* ExactSlot(const CGeoVector& p);
     CellSlot& FindCell(const Cell& cell);
+    MgVertex* Missed(std::size_t slot, const CGeoVector& p);
     void GrowExact();
     void GrowCells();
 
@@ -112,6 +113,11 @@ private:
     BlockArray<std::uint32_t> m_closePrevious;
     std::vector<CellSlot> m_cellSlots;
     std::size_t m_cells = 0;
+    // where the last FindClose that found nothing would put a vertex at its point: a load
+    // adds that vertex next, and its insertion need not look for the slot again
+    static constexpr std::size_t kNoSlot = ~std::size_t(0);
+    std::size_t m_missSlot = kNoSlot;
+    CGeoVector m_missPoint;
 };
 
 } // namespace mgmesh::detail

@@ -12,6 +12,11 @@
 
 namespace {
 
+// How many record vertices ahead the merge grid's slots, and then their first points, are
+// loaded.
+constexpr int kSlotAhead = 16;
+constexpr int kPointAhead = 8;
+
 bool Degenerate(const int* t) {
     return t[0] == t[1] || t[1] == t[2] || t[2] == t[0];
 }
@@ -63,6 +68,12 @@ MgFace* MgObject::FillFacesInObj(const HostAPILinearFace& record, void* hostFace
                              static_cast<float>(record.uvs[2 * at + 1])};
         MgVertex* v = nullptr;
         if (merge) {
+            // the grid's tables are far larger than the caches: what the queries a few
+            // vertices ahead read is loaded meanwhile
+            if (i + kSlotAhead < numVertices)
+                grid.PrefetchSlot(CGeoVector(record.positions + 3 * (at + kSlotAhead)));
+            if (i + kPointAhead < numVertices)
+                grid.PrefetchFirstPoint(CGeoVector(record.positions + 3 * (at + kPointAhead)));
             const int found = grid.Find(position);
             if (found >= 0) {
                 v = made[static_cast<std::size_t>(found)];

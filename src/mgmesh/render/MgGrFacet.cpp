@@ -61,9 +61,7 @@ MgGrFace* MgGrFacet::ParentGrFace() const {
     return dynamic_cast<MgGrFace*>(ParentFace());
 }
 
-void MgGrFacet::ApplyColor(bool) const {
-    if (!m_colorSet)
-        return;
+void MgGrFacet::ApplyOwnColor() const {
     const GLfloat rgba[4] = {m_color[0], m_color[1], m_color[2], 0.5f};
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, rgba);
     glColor3fv(m_color);
@@ -80,15 +78,9 @@ void MgGrFacet::ApplyColor(int corner, bool highlighting) const {
     }
 }
 
-void MgGrFacet::DrawVertex(int corner) const {
+void MgGrFacet::ThrowNoVertex(int corner) {
     CheckCorner(corner);
-    const MgVertex* v = Vertex(corner);
-    if (!v)
-        throw "Incomplete facet in structure MgGrFacet";
-    const CGeoVector& p = v->Vertex();
-    const GLfloat position[4] = {p.x, p.y, p.z, 1.0f};
-    glNormal3fv(v->Normal());
-    glVertex4fv(position);
+    throw "Incomplete facet in structure MgGrFacet";
 }
 
 void MgGrFacet::Draw(bool filled) const {

@@ -5,6 +5,7 @@
 
 #include "mgmesh/Export.h"
 #include "mgmesh/model/MgFacet.h"
+#include "mgmesh/model/MgVertex.h"
 
 class MgFace;
 class MgGrFace;
@@ -38,13 +39,24 @@ public:
 
     /// With an own colour in force: glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, (c, 0.5)) and
     /// glColor3fv(c); otherwise nothing. The argument is not used.
-    void ApplyColor(bool highlighting) const;
+    void ApplyColor(bool) const {
+        if (m_colorSet)
+            ApplyOwnColor();
+    }
     /// Material diffuse := (Color(corner), 0.5); also the current colour when the face is
     /// highlighted and `highlighting` is true.
     void ApplyColor(int corner, bool highlighting) const;
     /// glNormal3fv of the corner vertex's normal, then glVertex4fv of (position, 1). Throws
     /// "Incomplete facet in structure MgGrFacet" when the corner's vertex slot is empty.
-    void DrawVertex(int corner) const;
+    void DrawVertex(int corner) const {
+        const MgVertex* v = corner >= 0 && corner <= 2 ? Vertex(corner) : nullptr;
+        if (!v)
+            ThrowNoVertex(corner);
+        const CGeoVector& p = v->Vertex();
+        const GLfloat position[4] = {p.x, p.y, p.z, 1.0f};
+        glNormal3fv(v->Normal());
+        glVertex4fv(position);
+    }
     /// One glBegin(GL_TRIANGLES) block (GL_POINTS when not `filled`) of the three corners,
     /// each preceded by its colour. The block is closed even when a corner throws.
     void Draw(bool filled) const;
@@ -52,6 +64,9 @@ public:
     void DrawNormal() const {}
 
 private:
+    void ApplyOwnColor() const;
+    [[noreturn]] static void ThrowNoVertex(int corner);
+
     float m_color[3] = {1, 1, 1};
     float m_vertexColors[3][3] = {{1, 1, 1}, {1, 1, 1}, {1, 1, 1}};
     bool m_colorSet = false;

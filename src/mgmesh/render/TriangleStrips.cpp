@@ -1,6 +1,8 @@
 // MgGrFace::DrawFillStrip: a face's facets as triangle strips along their neighbour links.
 #include <algorithm>
+#include <cstddef>
 #include <functional>
+#include <typeinfo>
 #include <vector>
 
 #include "mgmesh/render/MgGrFace.h"
@@ -22,12 +24,29 @@ void ColorCorner(const MgGrFacet* facet, int corner) {
         facet->ApplyColor(true);
 }
 
-const MgGrFacet* AsRenderFacet(const MgFacet* facet) {
-    const MgGrFacet* grFacet = dynamic_cast<const MgGrFacet*>(facet);
-    if (!grFacet)
-        throw "Incompatible member in structure MgGrFace";
-    return grFacet;
-}
+// Converts facets to render facets as dynamic_cast does. A cast from the virtual base walks
+// the class's inheritance graph; the facets of a face are nearly always of one class, and
+// for one complete class the render facet lies at one fixed offset from the facet, so the
+// offset found for the last class is reused while the class stays the same.
+class RenderFacetCast {
+public:
+    const MgGrFacet* operator()(const MgFacet* facet) {
+        const std::type_info* type = &typeid(*facet);
+        if (type == m_type)
+            return reinterpret_cast<const MgGrFacet*>(reinterpret_cast<const char*>(facet) +
+                                                      m_offset);
+        const MgGrFacet* grFacet = dynamic_cast<const MgGrFacet*>(facet);
+        if (!grFacet)
+            throw "Incompatible member in structure MgGrFace";
+        m_type = type;
+        m_offset = reinterpret_cast<const char*>(grFacet) - reinterpret_cast<const char*>(facet);
+        return grFacet;
+    }
+
+private:
+    const std::type_info* m_type = nullptr;
+    std::ptrdiff_t m_offset = 0;
+};
 
 } // namespace
 
@@ -50,6 +69,7 @@ void MgGrFace::DrawFillStrip() const {
         return facet->AuxData() != nullptr && facet->ParentFace() == self;
     };
 
+    RenderFacetCast asRenderFacet;
     GlNameScope name(SelectionName());
     std::size_t first = 0;
     for (;;) {
@@ -57,7 +77,7 @@ void MgGrFace::DrawFillStrip() const {
             ++first;
         if (first == pending.size())
             break;
-        const MgGrFacet* f = AsRenderFacet(pending[first]);
+        const MgGrFacet* f = asRenderFacet(pending[first]);
         // enter at the first corner whose opposite-going side has a neighbour, drawn or not
         int s = 3;
         for (int i = 0; i < 3; ++i) {
@@ -83,7 +103,7 @@ void MgGrFace::DrawFillStrip() const {
             const MgFacet* g = f->Neighbor(slot);
             if (!g || !isPending(g))
                 break;
-            const MgGrFacet* next = AsRenderFacet(g);
+            const MgGrFacet* next = asRenderFacet(g);
             const MgFacet* back = f;
             int j = 0;
             while (j < 3 && g->Neighbor(j) != back)
