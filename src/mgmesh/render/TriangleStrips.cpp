@@ -1,10 +1,10 @@
 // MgGrFace::DrawFillStrip: a face's facets as triangle strips along their neighbour links.
 #include <algorithm>
 #include <cstddef>
-#include <functional>
 #include <typeinfo>
 #include <vector>
 
+#include "mgmesh/detail/AddressOrder.h"
 #include "mgmesh/render/MgGrFace.h"
 #include "mgmesh/render/MgGrFacet.h"
 #include "mgmesh/render/detail/GlGuards.h"
@@ -62,7 +62,7 @@ void MgGrFace::DrawFillStrip() const {
         facet->SetAuxData(kPending);
         pending.push_back(facet);
     }
-    std::sort(pending.begin(), pending.end(), std::less<const MgFacet*>());
+    mgmesh::detail::SortByAddress(pending);
     pending.erase(std::unique(pending.begin(), pending.end()), pending.end());
     const MgFace* self = this;
     auto isPending = [self](const MgFacet* facet) {
