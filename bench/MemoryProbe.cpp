@@ -6,23 +6,15 @@
 #include <mgmesh/mgmesh.h>
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <fstream>
 #include <memory>
 #include <new>
 #include <string>
 
-namespace {
+#include "ProcStatus.h"
 
-long PeakKib() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.compare(0, 6, "VmHWM:") == 0)
-            return std::stol(line.substr(6));
-    return -1;
-}
+namespace {
 
 std::string Load(const std::string& reader, std::istream& in) {
     if (reader == "multi") {
@@ -59,7 +51,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot open %s\n", argv[2]);
         return 2;
     }
-    const long before = PeakKib();
+    const double before = ProcStatusKib("VmHWM");
     std::string outcome;
     try {
         outcome = Load(argv[1], in);
@@ -70,6 +62,6 @@ int main(int argc, char** argv) {
     } catch (const std::exception& error) {
         outcome = std::string("threw ") + error.what();
     }
-    std::printf("%ld %ld %s\n", before, PeakKib(), outcome.c_str());
+    std::printf("%.0f %.0f %s\n", before, ProcStatusKib("VmHWM"), outcome.c_str());
     return 0;
 }

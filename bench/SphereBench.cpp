@@ -25,6 +25,7 @@
 
 #include "GlContext.h"
 #include "Goals.h"
+#include "ProcStatus.h"
 #include "SphereGen.h"
 #include "mgmesh/mgmesh.h"
 
@@ -571,16 +572,7 @@ void Register() {
 // Loads a file and prints the facets and the process's resident memory before the load and
 // at its peak, in KiB.
 int PeakRssLoad(const char* path) {
-    auto statusKb = [](const char* field) {
-        std::ifstream status("/proc/self/status");
-        std::string line;
-        const std::size_t length = std::strlen(field);
-        while (std::getline(status, line))
-            if (line.compare(0, length, field) == 0)
-                return std::atof(line.c_str() + length + 1);
-        return 0.0;
-    };
-    const double before = statusKb("VmRSS");
+    const double before = ProcStatusKib("VmRSS");
     MgObject object;
     std::ifstream in(path);
     try {
@@ -589,7 +581,7 @@ int PeakRssLoad(const char* path) {
         std::fprintf(stderr, "%s: %s\n", path, message);
         return 1;
     }
-    std::printf("%d %.0f %.0f\n", object.NumFacets(), before, statusKb("VmHWM"));
+    std::printf("%d %.0f %.0f\n", object.NumFacets(), before, ProcStatusKib("VmHWM"));
     return 0;
 }
 
