@@ -9,7 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include "SphereGen.h"
-#include "mgmesh/detail/TokenReader.h"
+#include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/mgmesh.h"
 
 namespace {

@@ -6,10 +6,15 @@ install(TARGETS mgmesh EXPORT mgmeshTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/mgmesh DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
-    FILES_MATCHING PATTERN "*.h"
-    PATTERN "detail" EXCLUDE
-    PATTERN "ItemPool.h" EXCLUDE)
+# Public headers keep their folders; internals live in each subsystem's detail/ folder and are
+# never installed, and a folder without public headers is not created.
+file(GLOB_RECURSE MGMESH_INSTALL_HEADERS RELATIVE ${PROJECT_SOURCE_DIR}/src CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/src/mgmesh/*.h)
+list(FILTER MGMESH_INSTALL_HEADERS EXCLUDE REGEX "/detail/")
+foreach(header IN LISTS MGMESH_INSTALL_HEADERS)
+    get_filename_component(folder ${header} DIRECTORY)
+    install(FILES ${PROJECT_SOURCE_DIR}/src/${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${folder})
+endforeach()
 install(EXPORT mgmeshTargets NAMESPACE mgmesh:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/mgmesh)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/mgmeshConfig.cmake.in
     ${PROJECT_BINARY_DIR}/mgmeshConfig.cmake

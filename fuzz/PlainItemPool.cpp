@@ -1,7 +1,7 @@
 // The item pool for the fuzz build: every block straight from the global allocator, so that
 // AddressSanitizer sees each item's use after free (no block is reused at once) and
 // LeakSanitizer each item leaked (no chunk hides it). Replaces model/ItemPool.cpp there.
-#include "mgmesh/model/ItemPool.h"
+#include "mgmesh/model/detail/ItemPool.h"
 
 #include <new>
 

@@ -1,6 +1,6 @@
 // The token reader against the stream's own extraction, step by step: every read leaves the
 // same result, target value, state flags, position and exception.
-#include "mgmesh/detail/TokenReader.h"
+#include "mgmesh/io/detail/TokenReader.h"
 #include "IoSupport.h"
 #include "support/ChunkBuffer.h"
 

@@ -7,7 +7,7 @@
 
 #include "support/Walks.h"
 
-#include "mgmesh/detail/VertexLookup.h"
+#include "mgmesh/model/detail/VertexLookup.h"
 #include "support/Shapes.h"
 
 using mgmesh::detail::VertexLookup;

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mgmesh/detail/AddressOrder.h"
+#include "mgmesh/render/detail/AddressOrder.h"
 
 using mgmesh::detail::SortByAddress;
 

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "mgmesh/mgmesh.h"
-#include "mgmesh/model/ItemPool.h"
+#include "mgmesh/model/detail/ItemPool.h"
 #include "support/Shapes.h"
 #include "support/Topology.h"
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mgmesh/detail/MergeGrid.h"
+#include "mgmesh/io/detail/MergeGrid.h"
 
 using mgmesh::detail::MergeGrid;
 using mgmesh::detail::WithinMergeDistance;

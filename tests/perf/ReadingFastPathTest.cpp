@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "ModelSignature.h"
-#include "mgmesh/detail/TokenReader.h"
+#include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/mgmesh.h"
 #include "support/ChunkBuffer.h"
 #include "support/Shapes.h"

@@ -8,8 +8,8 @@
 
 #include "support/Walks.h"
 
-#include "mgmesh/detail/VertexLookup.h"
 #include "mgmesh/mgmesh.h"
+#include "mgmesh/model/detail/VertexLookup.h"
 
 using mgmesh::detail::VertexLookup;
 using support::WalkClose;

@@ -3,7 +3,7 @@
 #include <iterator>
 #include <vector>
 
-#include "mgmesh/detail/EdgeIndex.h"
+#include "mgmesh/algorithms/detail/EdgeIndex.h"
 #include "mgmesh/model/MgCorner.h"
 #include "mgmesh/model/MgEdge.h"
 #include "mgmesh/model/MgFace.h"

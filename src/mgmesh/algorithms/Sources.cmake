@@ -3,4 +3,4 @@ target_sources(mgmesh PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Splitting.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Orientation.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BoxComparison.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/../detail/EdgeIndex.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/detail/EdgeIndex.cpp)

@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "mgmesh/detail/MergeGrid.h"
 #include "mgmesh/io/HostAPILinearFace.h"
+#include "mgmesh/io/detail/MergeGrid.h"
 #include "mgmesh/model/MgCorner.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgFacet.h"

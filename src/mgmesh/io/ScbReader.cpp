@@ -13,8 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "mgmesh/detail/TokenReader.h"
 #include "mgmesh/io/MyProgressNotify.h"
+#include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/model/MgCorner.h"
 #include "mgmesh/model/MgEdge.h"
 #include "mgmesh/model/MgFace.h"

@@ -4,13 +4,13 @@
 #include <cstring>
 #include <istream>
 
-#include "mgmesh/detail/TokenReader.h"
-#include "mgmesh/detail/VertexLookup.h"
 #include "mgmesh/io/MyProgressNotify.h"
+#include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgFacet.h"
 #include "mgmesh/model/MgObject.h"
 #include "mgmesh/model/MgVertex.h"
+#include "mgmesh/model/detail/VertexLookup.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // MgObject::LoadTRG and LoadFromTRG: faces of full vertex records, merged and edged here.
 #include <string>
 
-#include "mgmesh/detail/TokenReader.h"
-#include "mgmesh/detail/VertexLookup.h"
 #include "mgmesh/io/MyProgressNotify.h"
+#include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgFacet.h"
 #include "mgmesh/model/MgObject.h"
 #include "mgmesh/model/MgVertex.h"
+#include "mgmesh/model/detail/VertexLookup.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 
 #include "mgmesh/Export.h"
 #include "mgmesh/geometry/CGeoVector.h"
-#include "mgmesh/model/ListSlot.h"
 #include "mgmesh/model/MgLists.h"
 
 /// A corner keeps a position; edge building re-attaches it to the edge vertex it lies on.

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "mgmesh/Export.h"
-#include "mgmesh/model/ListSlot.h"
 #include "mgmesh/model/MgLists.h"
 
 /// Each entry of the vertex list holds one reference on its vertex; the first vertex of a loop

@@ -4,12 +4,13 @@
 #include <cfloat>
 #include <cmath>
 
-#include "mgmesh/detail/VertexLookup.h"
 #include "mgmesh/model/MgCorner.h"
 #include "mgmesh/model/MgEdge.h"
 #include "mgmesh/model/MgFacet.h"
 #include "mgmesh/model/MgObject.h"
 #include "mgmesh/model/MgVertex.h"
+#include "mgmesh/model/detail/ListSlot.h"
+#include "mgmesh/model/detail/VertexLookup.h"
 
 using mgmesh::detail::Delist;
 using mgmesh::detail::Enlist;
@@ -56,9 +57,9 @@ void MgFace::AddItem(MgVertex* item) {
 }
 
 void MgFace::RemoveItem(MgVertex* item) {
-    if (m_lookup && item->m_slot.list == &m_vertices)
+    if (m_lookup && item && item->m_slot.list == &m_vertices)
         m_lookup->Removed(item);
-    Delist(m_vertices, item, item->m_slot, m_walkVertices);
+    Delist(m_vertices, item, &MgVertex::m_slot, m_walkVertices);
     PostChange();
 }
 
@@ -68,7 +69,7 @@ void MgFace::AddItem(MgFacet* item) {
 }
 
 void MgFace::RemoveItem(MgFacet* item) {
-    Delist(m_facets, item, item->m_slot, m_walkFacets);
+    Delist(m_facets, item, &MgFacet::m_slot, m_walkFacets);
     PostChange();
 }
 
@@ -78,7 +79,7 @@ void MgFace::AddItem(MgEdge* item) {
 }
 
 void MgFace::RemoveItem(MgEdge* item) {
-    Delist(m_edges, item, item->m_slot, m_walkEdges);
+    Delist(m_edges, item, &MgEdge::m_slot, m_walkEdges);
     PostChange();
 }
 
@@ -88,7 +89,7 @@ void MgFace::AddItem(MgCorner* item) {
 }
 
 void MgFace::RemoveItem(MgCorner* item) {
-    Delist(m_corners, item, item->m_slot, m_walkCorners);
+    Delist(m_corners, item, &MgCorner::m_slot, m_walkCorners);
     PostChange();
 }
 

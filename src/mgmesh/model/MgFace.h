@@ -6,7 +6,6 @@
 #include "mgmesh/Export.h"
 #include "mgmesh/geometry/CGeoVector.h"
 #include "mgmesh/model/CGeoContainer.h"
-#include "mgmesh/model/ListSlot.h"
 #include "mgmesh/model/MgLists.h"
 
 namespace mgmesh::detail {

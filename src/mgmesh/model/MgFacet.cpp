@@ -3,9 +3,9 @@
 
 #include <utility>
 
-#include "mgmesh/model/ItemPool.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgVertex.h"
+#include "mgmesh/model/detail/ItemPool.h"
 
 MgFacet::MgFacet(MgFace* face) : m_face(face) {
     static_cast<CGeoContainer<MgFacet>*>(m_face)->AddItem(this);

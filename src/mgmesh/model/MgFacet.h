@@ -5,7 +5,7 @@
 
 #include "mgmesh/Export.h"
 #include "mgmesh/geometry/CGeoVector.h"
-#include "mgmesh/model/ListSlot.h"
+#include "mgmesh/model/MgLists.h"
 #include "mgmesh/model/MgSplitResults.h"
 
 class MgFace;

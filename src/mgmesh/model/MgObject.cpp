@@ -4,6 +4,7 @@
 #include <cfloat>
 
 #include "mgmesh/model/MgFace.h"
+#include "mgmesh/model/detail/ListSlot.h"
 
 using mgmesh::detail::Delist;
 using mgmesh::detail::Enlist;
@@ -25,7 +26,7 @@ void MgObject::AddItem(MgFace* face) {
 }
 
 void MgObject::RemoveItem(MgFace* face) {
-    Delist(m_faces, face, face->m_slot, m_walkFaces);
+    Delist(m_faces, face, &MgFace::m_slot, m_walkFaces);
     PostChange();
 }
 

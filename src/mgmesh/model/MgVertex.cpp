@@ -1,8 +1,8 @@
 // MgVertex: registration, posted changes and reference counting.
 #include "mgmesh/model/MgVertex.h"
 
-#include "mgmesh/model/ItemPool.h"
 #include "mgmesh/model/MgFace.h"
+#include "mgmesh/model/detail/ItemPool.h"
 
 MgVertex::MgVertex(MgFace* face) : m_face(face) {
     static_cast<CGeoContainer<MgVertex>*>(m_face)->AddItem(this);

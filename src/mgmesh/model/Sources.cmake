@@ -1,5 +1,5 @@
 target_sources(mgmesh PRIVATE
-    ${CMAKE_CURRENT_LIST_DIR}/ItemPool.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/detail/ItemPool.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgPickable.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgVertex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgCorner.cpp
@@ -7,4 +7,4 @@ target_sources(mgmesh PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/MgFacet.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgFace.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgObject.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/../detail/VertexLookup.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/detail/VertexLookup.cpp)

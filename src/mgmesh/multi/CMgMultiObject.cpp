@@ -4,7 +4,7 @@
 #include <istream>
 #include <memory>
 
-#include "mgmesh/detail/TokenReader.h"
+#include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/model/MgObject.h"
 
 CMgMultiObject::CMgMultiObject() = default;

@@ -4,9 +4,9 @@
 #include <typeinfo>
 #include <vector>
 
-#include "mgmesh/detail/AddressOrder.h"
 #include "mgmesh/render/MgGrFace.h"
 #include "mgmesh/render/MgGrFacet.h"
+#include "mgmesh/render/detail/AddressOrder.h"
 #include "mgmesh/render/detail/GlGuards.h"
 
 using mgmesh::detail::GlBeginEnd;

@@ -4,7 +4,7 @@
 // pointer steps; only a token that runs into the end of that area is read (again, from its
 // start, for a number) through sgetc and snextc, which refill the buffer. Both ways run the
 // same scanning code, so they agree character for character.
-#include "mgmesh/detail/TokenReader.h"
+#include "mgmesh/io/detail/TokenReader.h"
 
 #include <cfloat>
 #include <charconv>

@@ -1,5 +1,5 @@
 // Indices that edge and corner building keep for one call.
-#include "mgmesh/detail/EdgeIndex.h"
+#include "mgmesh/algorithms/detail/EdgeIndex.h"
 
 #include <algorithm>
 #include <cmath>

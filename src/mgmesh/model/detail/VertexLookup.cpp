@@ -1,5 +1,5 @@
 // Flat hash indices that stand in for the vertex pool's walks during one whole-face operation.
-#include "mgmesh/detail/VertexLookup.h"
+#include "mgmesh/model/detail/VertexLookup.h"
 #include "mgmesh/detail/HashMix.h"
 
 #include <cmath>

@@ -1,5 +1,5 @@
 // ItemPool: blocks in 2 MiB chunks, given back to the system when a chunk empties.
-#include "mgmesh/model/ItemPool.h"
+#include "mgmesh/model/detail/ItemPool.h"
 
 #include <cstdint>
 #include <cstdlib>
