@@ -3,7 +3,8 @@
 #include <iterator>
 #include <vector>
 
-#include "mgmesh/algorithms/detail/EdgeIndex.h"
+#include "mgmesh/algorithms/detail/EdgeVertexGrid.h"
+#include "mgmesh/algorithms/detail/OpenSideList.h"
 #include "mgmesh/model/MgCorner.h"
 #include "mgmesh/model/MgEdge.h"
 #include "mgmesh/model/MgFace.h"

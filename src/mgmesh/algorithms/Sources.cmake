@@ -1,6 +1,8 @@
 target_sources(mgmesh PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/EdgeBuilding.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FaceOperations.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Splitting.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Orientation.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BoxComparison.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/detail/EdgeIndex.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/detail/OpenSideList.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/detail/EdgeVertexGrid.cpp)

@@ -1,6 +1,7 @@
 target_sources(mgmesh PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ScbReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScbWriter.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MultiScbReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StlReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TrgReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HostImport.cpp

@@ -1,4 +1,4 @@
-// MgFace: registration, factories, bounds, the vertex pool, moving, merging, copying, reversal.
+// MgFace: registration, factories, bounds, moving and area.
 #include "mgmesh/model/MgFace.h"
 
 #include <cfloat>
@@ -129,98 +129,9 @@ void MgFace::MoveTo(MgObject* target) {
     PostChange();
 }
 
-void MgFace::AddTo(MgFace* target) {
-    if (target == this)
-        return;
-    // moving drops every link of the moved facets; dropping them all first keeps that linear
-    for (MgFacet* f : m_facets)
-        f->m_neighbors[0] = f->m_neighbors[1] = f->m_neighbors[2] = nullptr;
-    m_looseLinks = 0;
-    {
-        // the moved facets look their vertices up in the target by exact position
-        VertexLookup lookup(target, VertexLookup::Exact);
-        while (!m_facets.empty())
-            m_facets.front()->MoveTo(target);
-    }
-    target->RebuildEdges();
-    target->PostChange();
-    delete this;
-}
-
-void MgFace::CopyFace(const MgFace* source) {
-    for (const MgVertex* v : source->m_vertices)
-        v->SetAuxData(nullptr);
-    for (const MgFacet* f : source->m_facets)
-        f->SetAuxData(nullptr);
-    {
-        VertexLookup lookup(this, VertexLookup::Exact);
-        for (const MgFacet* f : source->m_facets)
-            NewFacet()->CopyFacet(f);
-        for (const MgEdge* e : source->m_edges)
-            NewEdge()->CopyEdge(e);
-    }
-    for (const MgCorner* c : source->m_corners)
-        NewCorner()->SetPosition(c->Position());
-    RebuildCorners();
-    m_faceId = source->m_faceId;
-    m_tolerance = source->m_tolerance;
-}
-
-void MgFace::Reverse() {
-    for (MgVertex* v : m_vertices)
-        v->Reverse();
-    for (MgFacet* f : m_facets)
-        f->Reverse();
-    for (MgEdge* e : m_edges)
-        e->Reverse();
-    RebuildCorners();
-}
-
 float MgFace::Area() const {
     float area = 0;
     for (const MgFacet* f : m_facets)
         area += f->Area();
     return area;
-}
-
-MgVertex* MgFace::AddVertex(const CGeoVector& position, const CGeoVector& normal, const float* uv) {
-    MgVertex* v = NewVertex();
-    v->SetVertex(position);
-    v->SetNormal(normal);
-    v->SetGeoUV(uv);
-    if (m_lookup)
-        m_lookup->Added(v); // registered before its position was set
-    return v;
-}
-
-MgVertex* MgFace::FindVertex(CGeoVector position) {
-    if (m_lookup && m_lookup->HasExact())
-        return m_lookup->FindExact(position);
-    for (MgVertex* v : m_vertices)
-        if (v->Vertex() == position)
-            return v;
-    return nullptr;
-}
-
-MgVertex* MgFace::FindAddVertex(const CGeoVector& position, const CGeoVector& normal,
-                                const float* uv) {
-    if (MgVertex* v = FindVertex(position))
-        return v;
-    return AddVertex(position, normal, uv);
-}
-
-MgVertex* MgFace::FindCloseVertex(const CGeoVector& position, const CGeoVector& normal,
-                                  const float* uv) {
-    if (m_lookup && m_lookup->HasClose()) {
-        if (MgVertex* v = m_lookup->FindClose(position))
-            return v;
-        return AddVertex(position, normal, uv);
-    }
-    for (auto it = m_vertices.rbegin(); it != m_vertices.rend(); ++it) {
-        const CGeoVector& p = (*it)->Vertex();
-        if (std::fabs(p.x - position.x) <= 0.01f && std::fabs(p.y - position.y) <= 0.01f &&
-            std::fabs(p.z - position.z) <= 0.01f)
-            return *it;
-    }
-    return AddVertex(position, normal, uv);
 }

@@ -6,5 +6,6 @@ target_sources(mgmesh PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/MgEdge.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgFacet.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgFace.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/VertexPool.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgObject.cpp
     ${CMAKE_CURRENT_LIST_DIR}/detail/VertexLookup.cpp)

@@ -1,7 +1,7 @@
 // A spatial index over the vertices that the host import merges, living for one call (internal).
 #pragma once
 
-#include "mgmesh/detail/HashMix.h"
+#include "mgmesh/detail/VertexMerging.h"
 
 #include <cmath>
 #include <cstdint>
@@ -153,18 +153,12 @@ private:
         std::memcpy(&bits, &d, sizeof bits);
         return bits;
     }
-    static std::uint64_t Mix(std::uint64_t h) { return HashMix(h); }
-    static std::uint64_t Hash(const Key& k) {
-        return Mix(Bits(k.x) ^ Mix(Bits(k.y) ^ Mix(Bits(k.z))));
-    }
+    static std::uint64_t Hash(const Key& k) { return CellHash(Bits(k.x), Bits(k.y), Bits(k.z)); }
     static std::uint32_t Tag(std::uint64_t hash) {
         return static_cast<std::uint32_t>(hash >> 32) | 1u;
     }
     Key CellOf(const CGeoVector& p) const {
         return Key{std::floor(p.x * m_scale), std::floor(p.y * m_scale), std::floor(p.z * m_scale)};
-    }
-    static bool Finite(const CGeoVector& p) {
-        return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
     }
 
     // Open addressing over the cells, probing linearly: the slot of the cell `key`, or

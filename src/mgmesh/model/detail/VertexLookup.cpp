@@ -1,6 +1,6 @@
 // Flat hash indices that stand in for the vertex pool's walks during one whole-face operation.
 #include "mgmesh/model/detail/VertexLookup.h"
-#include "mgmesh/detail/HashMix.h"
+#include "mgmesh/detail/VertexMerging.h"
 
 #include <cmath>
 #include <cstring>
@@ -15,7 +15,7 @@ namespace {
 constexpr std::uint32_t kNone = 0xffffffffu;
 constexpr double kCellsPerUnit = 1.0 / VertexLookup::kCellSize;
 // The box test runs on rounded float differences; a hair of slack keeps every candidate.
-constexpr double kReach = 0.0100001;
+constexpr double kReach = double(kMergeBox) + 1e-7;
 static_assert(2 * kReach < VertexLookup::kCellSize, "the box spans at most two cells");
 // Far-out coordinates share the outermost cells; the box test still decides.
 constexpr double kLastCell = 1 << 30;
@@ -48,21 +48,8 @@ void CellRange(std::int32_t n, double& lo, double& hi) {
     hi = n >= kLastCell ? HUGE_VAL : (n + 1) * VertexLookup::kCellSize;
 }
 
-// The low bits are those of a product's upper half, which depend on every bit of the numbers.
-std::uint64_t CellHash(std::int32_t x, std::int32_t y, std::int32_t z) {
-    const std::uint64_t h = std::uint64_t(std::uint32_t(x)) * 0x9e3779b97f4a7c15ULL +
-                            std::uint64_t(std::uint32_t(y)) * 0xc2b2ae3d27d4eb4fULL +
-                            std::uint64_t(std::uint32_t(z)) * 0x165667b19e3779f9ULL;
-    return (h * 0xff51afd7ed558ccdULL) >> 29;
-}
-
-bool WithinBox(const CGeoVector& a, const CGeoVector& p) {
-    return std::fabs(a.x - p.x) <= 0.01f && std::fabs(a.y - p.y) <= 0.01f &&
-           std::fabs(a.z - p.z) <= 0.01f;
-}
-
-bool Finite(const CGeoVector& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+std::uint64_t CellHashOf(std::int32_t x, std::int32_t y, std::int32_t z) {
+    return CellHash(std::uint32_t(x), std::uint32_t(y), std::uint32_t(z));
 }
 
 bool NotNan(const CGeoVector& p) {
@@ -153,7 +140,7 @@ VertexLookup::CellSlot& VertexLookup::FindCell(const Cell& cell) {
     CellRange(cell.y, lo[1], hi[1]);
     CellRange(cell.z, lo[2], hi[2]);
     const std::size_t mask = m_cellSlots.size() - 1;
-    for (std::size_t s = CellHash(cell.x, cell.y, cell.z) & mask;; s = (s + 1) & mask) {
+    for (std::size_t s = CellHashOf(cell.x, cell.y, cell.z) & mask;; s = (s + 1) & mask) {
         CellSlot& slot = m_cellSlots[s];
         if (slot.newest == kNone)
             return slot;
@@ -191,7 +178,7 @@ void VertexLookup::GrowCells() {
         if (slot.newest == kNone)
             continue;
         const CGeoVector& q = slot.position;
-        std::size_t s = CellHash(CellNumber(q.x), CellNumber(q.y), CellNumber(q.z)) & mask;
+        std::size_t s = CellHashOf(CellNumber(q.x), CellNumber(q.y), CellNumber(q.z)) & mask;
         while (m_cellSlots[s].newest != kNone)
             s = (s + 1) & mask;
         m_cellSlots[s] = slot;
@@ -243,7 +230,7 @@ void VertexLookup::Prefetch(const CGeoVector& p) const {
     if (!HasClose() || m_cellSlots.empty() || !Finite(p))
         return;
     const std::size_t mask = m_cellSlots.size() - 1;
-    const std::size_t s = CellHash(CellNumber(p.x), CellNumber(p.y), CellNumber(p.z)) & mask;
+    const std::size_t s = CellHashOf(CellNumber(p.x), CellNumber(p.y), CellNumber(p.z)) & mask;
     __builtin_prefetch(&m_cellSlots[s]);
 }
 
@@ -267,19 +254,19 @@ MgVertex* VertexLookup::FindClose(const CGeoVector& p) {
         // the cell's hash names answers at once when its vertex passes, whatever cell the
         // slot holds, and an empty one means the cell holds nothing.
         const std::size_t mask = m_cellSlots.size() - 1;
-        const std::size_t home = CellHash(x0, y0, z0) & mask;
+        const std::size_t home = CellHashOf(x0, y0, z0) & mask;
         const CellSlot& first = m_cellSlots[home];
         if (first.newest == kNone)
             return Missed(home, p);
-        if (WithinBox(first.position, p))
+        if (WithinMergeBox(first.position, p))
             return m_closeVertices[first.newest];
         const CellSlot& slot = FindCell(Cell{x0, y0, z0});
         if (slot.newest == kNone)
             return Missed(std::size_t(&slot - m_cellSlots.data()), p);
-        if (WithinBox(slot.position, p))
+        if (WithinMergeBox(slot.position, p))
             return m_closeVertices[slot.newest];
         for (std::uint32_t e = m_closePrevious[slot.newest]; e != kNone; e = m_closePrevious[e])
-            if (WithinBox(m_closeVertices[e]->Vertex(), p))
+            if (WithinMergeBox(m_closeVertices[e]->Vertex(), p))
                 return m_closeVertices[e];
         return nullptr;
     }
@@ -291,14 +278,14 @@ MgVertex* VertexLookup::FindClose(const CGeoVector& p) {
                 std::uint32_t e = slot.newest;
                 if (e == kNone || (best != kNone && e < best))
                     continue;
-                if (WithinBox(slot.position, p)) {
+                if (WithinMergeBox(slot.position, p)) {
                     best = e;
                     continue;
                 }
                 // older entries of the cell, newest first; the first hit is the cell's newest
                 for (e = m_closePrevious[e]; e != kNone && (best == kNone || e > best);
                      e = m_closePrevious[e]) {
-                    if (WithinBox(m_closeVertices[e]->Vertex(), p)) {
+                    if (WithinMergeBox(m_closeVertices[e]->Vertex(), p)) {
                         best = e;
                         break;
                     }

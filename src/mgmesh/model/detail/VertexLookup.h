@@ -7,34 +7,12 @@
 
 #include "mgmesh/Export.h"
 #include "mgmesh/geometry/CGeoVector.h"
+#include "mgmesh/model/detail/BlockArray.h"
 
 class MgFace;
 class MgVertex;
 
 namespace mgmesh::detail {
-
-/// An array that grows by fixed blocks: no copy and no spare half when it grows (internal).
-template <class T> class BlockArray {
-public:
-    void Clear() {
-        m_blocks.clear();
-        m_size = 0;
-    }
-    std::size_t Size() const { return m_size; }
-    void PushBack(const T& value) {
-        if (m_size % kBlock == 0)
-            m_blocks.emplace_back(new T[kBlock]);
-        m_blocks.back()[m_size % kBlock] = value;
-        ++m_size;
-    }
-    T& operator[](std::size_t i) { return m_blocks[i / kBlock][i % kBlock]; }
-    const T& operator[](std::size_t i) const { return m_blocks[i / kBlock][i % kBlock]; }
-
-private:
-    static constexpr std::size_t kBlock = 1 << 14;
-    std::vector<std::unique_ptr<T[]>> m_blocks;
-    std::size_t m_size = 0;
-};
 
 /// While alive, answers the face's FindVertex / FindAddVertex (Exact) or FindCloseVertex
 /// (Close) exactly as the walks over the vertex list would, in expected constant time. It
