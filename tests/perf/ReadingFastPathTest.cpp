@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "ModelSignature.h"
+#include "mgmesh/io/detail/NumberScan.h"
 #include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/mgmesh.h"
 #include "support/ChunkBuffer.h"
@@ -105,7 +106,7 @@ TEST(BufferedTokens, PlainNumbersAreReadAsTheStreamReadsThem) {
         float f = 0;
         long l = 0;
         const char* end = nullptr;
-        if (TokenReader::PlainFloat(first, last, f, end)) {
+        if (mgmesh::detail::PlainFloat(first, last, f, end)) {
             ++floats;
             std::istringstream in(text);
             float expected = 0;
@@ -114,7 +115,7 @@ TEST(BufferedTokens, PlainNumbersAreReadAsTheStreamReadsThem) {
             ASSERT_EQ(Bits(f), Bits(expected)) << text;
             ASSERT_EQ(std::streamoff(in.tellg()), end - first) << text;
         }
-        if (TokenReader::PlainLong(first, last, l, end)) {
+        if (mgmesh::detail::PlainLong(first, last, l, end)) {
             ++longs;
             std::istringstream in(text), inInt(text);
             long expected = 0;

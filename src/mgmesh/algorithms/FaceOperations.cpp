@@ -55,4 +55,3 @@ void MgFace::Reverse() {
         e->Reverse();
     RebuildCorners();
 }
-

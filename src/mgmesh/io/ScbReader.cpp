@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "mgmesh/io/MyProgressNotify.h"
+#include "mgmesh/io/detail/NumberScan.h"
 #include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/model/MgCorner.h"
 #include "mgmesh/model/MgEdge.h"
@@ -79,8 +80,8 @@ void NextKeyword(TokenReader& reader, std::string& word) {
     const char* last = nullptr;
     reader.BufferedText(p, last);
     if (p != last) { // straight from the buffered text when the word ends there
-        p = TokenReader::SkipSpaces(p, last);
-        const char* end = TokenReader::WordEnd(p, last);
+        p = mgmesh::detail::SkipSpaces(p, last);
+        const char* end = mgmesh::detail::WordEnd(p, last);
         if (end != last) {
             word.assign(p, end);
             reader.Consume(end);
@@ -103,15 +104,16 @@ public:
     }
     bool Int(int& value) {
         long wide = 0;
-        m_ok = m_ok &&
-               TokenReader::PlainLong(TokenReader::SkipSpaces(m_p, m_last), m_last, wide, m_p) &&
-               wide >= INT_MIN && wide <= INT_MAX;
+        m_ok =
+            m_ok &&
+            mgmesh::detail::PlainLong(mgmesh::detail::SkipSpaces(m_p, m_last), m_last, wide, m_p) &&
+            wide >= INT_MIN && wide <= INT_MAX;
         value = static_cast<int>(wide);
         return m_ok;
     }
     bool Float(float& value) {
-        m_ok = m_ok &&
-               TokenReader::PlainFloat(TokenReader::SkipSpaces(m_p, m_last), m_last, value, m_p);
+        m_ok = m_ok && mgmesh::detail::PlainFloat(mgmesh::detail::SkipSpaces(m_p, m_last), m_last,
+                                                  value, m_p);
         return m_ok;
     }
     bool Take() {

@@ -5,4 +5,5 @@ target_sources(mgmesh PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/StlReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TrgReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HostImport.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/detail/TokenReader.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/detail/TokenReader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/detail/NumberScan.cpp)

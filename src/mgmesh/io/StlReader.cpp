@@ -5,6 +5,7 @@
 #include <istream>
 
 #include "mgmesh/io/MyProgressNotify.h"
+#include "mgmesh/io/detail/NumberScan.h"
 #include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgFacet.h"
@@ -69,8 +70,8 @@ bool ReadBufferedBlock(TokenReader& reader, Block& block) {
     if (p == last)
         return false;
     auto word = [&](Keyword& keyword) {
-        p = TokenReader::SkipSpaces(p, last);
-        const char* end = TokenReader::WordEnd(p, last);
+        p = mgmesh::detail::SkipSpaces(p, last);
+        const char* end = mgmesh::detail::WordEnd(p, last);
         if (end == last) // the word may go on past the buffered text
             return false;
         keyword.length = std::min(static_cast<std::size_t>(end - p), kKeywordChars);
@@ -79,8 +80,8 @@ bool ReadBufferedBlock(TokenReader& reader, Block& block) {
         return true;
     };
     auto number = [&](float& value) {
-        p = TokenReader::SkipSpaces(p, last);
-        return TokenReader::PlainFloat(p, last, value, p);
+        p = mgmesh::detail::SkipSpaces(p, last);
+        return mgmesh::detail::PlainFloat(p, last, value, p);
     };
     if (!word(block.keywords[0]) || !block.keywords[0].Is("facet") || !word(block.keywords[1]))
         return false;

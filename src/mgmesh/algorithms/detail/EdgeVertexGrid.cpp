@@ -1,12 +1,12 @@
 // The grid over the vertices of a face's edges.
 #include "mgmesh/algorithms/detail/EdgeVertexGrid.h"
 
-#include <algorithm>
-#include <cmath>
+#include "mgmesh/detail/VertexMerging.h"
 #include "mgmesh/model/MgEdge.h"
 #include "mgmesh/model/MgFacet.h"
 #include "mgmesh/model/MgVertex.h"
-#include "mgmesh/detail/VertexMerging.h"
+#include <algorithm>
+#include <cmath>
 
 namespace mgmesh::detail {
 

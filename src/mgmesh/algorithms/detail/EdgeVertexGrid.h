@@ -1,7 +1,6 @@
 // The grid over the vertices of a face's edges that corner building keeps for one call (internal).
 #pragma once
 
-
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>

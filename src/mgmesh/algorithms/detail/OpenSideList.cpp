@@ -1,11 +1,11 @@
 // The open-side list of edge building.
 #include "mgmesh/algorithms/detail/OpenSideList.h"
 
-#include <algorithm>
-#include <cmath>
 #include "mgmesh/model/MgEdge.h"
 #include "mgmesh/model/MgFacet.h"
 #include "mgmesh/model/MgVertex.h"
+#include <algorithm>
+#include <cmath>
 
 namespace mgmesh::detail {
 

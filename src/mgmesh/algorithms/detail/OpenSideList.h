@@ -1,7 +1,6 @@
 // The open-side list that edge building keeps for one call (internal).
 #pragma once
 
-
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>

@@ -5,6 +5,7 @@
 // start, for a number) through sgetc and snextc, which refill the buffer. Both ways run the
 // same scanning code, so they agree character for character.
 #include "mgmesh/io/detail/TokenReader.h"
+#include "mgmesh/io/detail/NumberScan.h"
 
 #include <cfloat>
 #include <charconv>
@@ -29,9 +30,6 @@ constexpr std::ios_base::iostate kBadBit = std::ios_base::badbit;
 // isspace of the classic locale: space, \t, \n, \v, \f, \r; nothing above 127
 inline bool IsSpace(int c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
-}
-inline bool IsDigit(int c) {
-    return c >= '0' && c <= '9';
 }
 
 // The get area of any stream buffer. Its pointers are protected members; naming them through
@@ -95,47 +93,6 @@ struct LongText {
     const char* CStr() { return text.c_str(); }
     std::size_t Size() const { return text.size(); }
 };
-
-// The C locale for strtof_l, made once. The standard library converts floats with it, so the
-// rare inputs that from_chars does not settle are converted by the very same routine.
-locale_t CLocale() {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
-}
-
-// What the standard library's float extraction makes of the characters it collected: the
-// whole text must convert, and a value beyond the float range becomes ±FLT_MAX with failure.
-// An underflow keeps its rounded value (zero or a denormal) and does not fail.
-float ConvertFloat(const char* text, std::size_t size, std::ios_base::iostate& state) {
-    if (size == 0) {
-        state = kFailBit;
-        return 0.0f;
-    }
-    const char* first = text;
-    const char* last = first + size;
-    if (*first == '+') // from_chars takes no plus sign
-        ++first;
-    float value = 0.0f;
-    const std::from_chars_result result = std::from_chars(first, last, value);
-    if (result.ec == std::errc() && result.ptr == last)
-        return value;
-    // incomplete text, overflow and underflow: ask strtof_l itself
-    char* end = nullptr;
-    value = strtof_l(text, &end, CLocale());
-    if (end == text || *end != '\0') {
-        state = kFailBit;
-        return 0.0f;
-    }
-    if (value > FLT_MAX) {
-        state = kFailBit;
-        return FLT_MAX;
-    }
-    if (value < -FLT_MAX) {
-        state = kFailBit;
-        return -FLT_MAX;
-    }
-    return value;
-}
 
 // The standard library's float collection: sign, leading zeros folded into one, digits, one
 // point before any exponent, and an exponent mark (only after a digit) with an optional sign.
@@ -497,115 +454,6 @@ void TokenReader::BufferedText(const char*& first, const char*& last) {
 void TokenReader::Consume(const char* end) {
     std::streambuf* buffer = m_in.rdbuf();
     GetArea::Advance(buffer, end - GetArea::Next(buffer));
-}
-
-namespace {
-
-constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                  1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-
-} // namespace
-
-bool TokenReader::ShortFloat(const char* p, const char* last, float& value, const char*& end) {
-    const char* q = p;
-    const bool negative = q < last && *q == '-';
-    if (q < last && (*q == '-' || *q == '+'))
-        ++q;
-    std::uint32_t mantissa = 0;
-    int digits = 0;   // significant digits taken into the mantissa
-    int exponent = 0; // of ten, from the digits after the point
-    bool any = false;
-    for (; q < last && IsDigit(*q); ++q, any = true) {
-        if (digits > 0 || *q != '0') {
-            if (++digits > 8)
-                return false;
-            mantissa = mantissa * 10 + std::uint32_t(*q - '0');
-        }
-    }
-    if (q < last && *q == '.') {
-        for (++q; q < last && IsDigit(*q); ++q, any = true) {
-            if (digits > 0 || *q != '0') {
-                if (++digits > 8)
-                    return false;
-                mantissa = mantissa * 10 + std::uint32_t(*q - '0');
-            }
-            --exponent;
-        }
-    }
-    if (!any || q == last)
-        return false;
-    if (*q == 'e' || *q == 'E') {
-        const char* e = q + 1;
-        const bool down = e < last && *e == '-';
-        if (e < last && (*e == '-' || *e == '+'))
-            ++e;
-        int written = 0;
-        const char* first = e;
-        for (; e < last && IsDigit(*e) && e - first < 4; ++e)
-            written = written * 10 + (*e - '0');
-        if (e == first || e == last || IsDigit(*e))
-            return false; // no exponent digits (the mark is not the number's), or too many
-        exponent += down ? -written : written;
-        q = e;
-    }
-    if (q == last || !IsSpace(Traits::to_int_type(*q)) || mantissa > (1u << 24))
-        return false;
-    float result = float(mantissa);
-    if (mantissa != 0) {
-        if (exponent < -10 || exponent > 10)
-            return false;
-        result = exponent < 0 ? result / kPowersOfTen[-exponent] : result * kPowersOfTen[exponent];
-    }
-    value = negative ? -result : result;
-    end = q;
-    return true;
-}
-
-// Where from_chars takes every character up to a following space, the collection of the
-// stream's extraction takes the same ones (it differs only in folding leading zeros and in the
-// case of the exponent mark, neither of which changes the value), and a value that from_chars
-// gives without a range error is the one the conversion gives. Text that from_chars reads but
-// the collection does not ("inf", "nan") never starts with a digit or a point.
-//
-// Most numbers in a file have a short mantissa and a small exponent ("9.876543e+01"). For
-// these the value is that of one float multiplication or division of two exactly represented
-// floats, the mantissa as an integer below 2^24 and a power of ten up to 10^10, which IEEE
-// arithmetic rounds correctly: the value from_chars gives, without its general machinery.
-bool TokenReader::PlainFloat(const char* p, const char* last, float& value, const char*& end) {
-    if (ShortFloat(p, last, value, end))
-        return true;
-    const char* digits = p;
-    if (digits < last && (*digits == '+' || *digits == '-'))
-        ++digits;
-    if (!(digits < last && (IsDigit(*digits) || *digits == '.')))
-        return false;
-    float parsed = 0.0f;
-    const std::from_chars_result result = std::from_chars(*p == '+' ? p + 1 : p, last, parsed);
-    if (result.ec != std::errc() || result.ptr == last ||
-        !IsSpace(Traits::to_int_type(*result.ptr)))
-        return false;
-    value = parsed;
-    end = result.ptr;
-    return true;
-}
-
-bool TokenReader::PlainLong(const char* p, const char* last, long& value, const char*& end) {
-    const char* q = p;
-    const bool negative = q < last && *q == '-';
-    if (q < last && (*q == '-' || *q == '+'))
-        ++q;
-    const char* digits = q;
-    long result = 0;
-    while (q < last && IsDigit(*q) && q - digits < 18) {
-        result = result * 10 + (*q - '0');
-        ++q;
-    }
-    // no digit, too many of them for certain, or not followed by a space
-    if (q == digits || q == last || !IsSpace(Traits::to_int_type(*q)))
-        return false;
-    value = negative ? -result : result;
-    end = q;
-    return true;
 }
 
 } // namespace mgmesh::detail

@@ -59,31 +59,6 @@ public:
     void BufferedText(const char*& first, const char*& last);
     /// Takes the buffered characters up to `end` (from BufferedText's range).
     void Consume(const char* end);
-    /// Whether c is a space of the classic locale: ' ', \t, \n, \v, \f, \r.
-    static bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-    /// The first character at or after p that is not a space, or last.
-    static const char* SkipSpaces(const char* p, const char* last) {
-        while (p < last && IsSpace(*p))
-            ++p;
-        return p;
-    }
-    /// The end of the word that starts at p: the first space at or after p, or last.
-    static const char* WordEnd(const char* p, const char* last) {
-        while (p < last && !IsSpace(*p))
-            ++p;
-        return p;
-    }
-    /// The float that starts at p, if it is plain decimal text that Float reads as from_chars
-    /// does and a space follows it before last: true, with its value and end.
-    static bool PlainFloat(const char* p, const char* last, float& value, const char*& end);
-    /// PlainFloat's quick case: a mantissa of at most 8 significant digits whose value is
-    /// below 2^24 and a power of ten within 10^-10 to 10^10 (zero with any exponent); false
-    /// for any other text, which PlainFloat then reads in general.
-    static bool ShortFloat(const char* p, const char* last, float& value, const char*& end);
-    /// The integer that starts at p, if it is an optional sign and at most 18 digits with a
-    /// space after them before last (read alike by Long, and by Int within its range): true,
-    /// with its value and end.
-    static bool PlainLong(const char* p, const char* last, long& value, const char*& end);
 
 private:
     bool Start();
