@@ -10,6 +10,7 @@
 #include "mgmesh/render/MgGrFacet.h"
 #include "mgmesh/render/MgGrObject.h"
 #include "mgmesh/render/detail/GlGuards.h"
+#include "mgmesh/render/detail/RenderCast.h"
 
 using mgmesh::detail::CompileOrReplay;
 using mgmesh::detail::GlBeginEnd;
@@ -140,10 +141,9 @@ void MgGrFace::Draw(MgRenderMode mode) const {
 void MgGrFace::DrawFill() const {
     GlNameScope name(m_selectionName);
     for (const MgFacet* facet : FacetList()) {
-        const MgGrFacet* grFacet = dynamic_cast<const MgGrFacet*>(facet);
-        if (!grFacet)
-            throw "Incompatible members in structure MgGrFace";
-        grFacet->Draw(true);
+        mgmesh::detail::CastOrThrow<const MgGrFacet>(facet,
+                                                     "Incompatible members in structure MgGrFace")
+            ->Draw(true);
     }
 }
 

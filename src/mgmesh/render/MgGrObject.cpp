@@ -3,6 +3,7 @@
 
 #include "mgmesh/render/MgGrFace.h"
 #include "mgmesh/render/detail/GlGuards.h"
+#include "mgmesh/render/detail/RenderCast.h"
 
 using mgmesh::detail::CompileOrReplay;
 using mgmesh::detail::GlDepthFuncScope;
@@ -15,10 +16,7 @@ namespace {
 constexpr GLbitfield kAllAttribBits = 0x000FFFFF;
 
 MgGrFace* AsRenderFace(MgFace* face, const char* message) {
-    MgGrFace* grFace = dynamic_cast<MgGrFace*>(face);
-    if (!grFace)
-        throw message;
-    return grFace;
+    return mgmesh::detail::CastOrThrow<MgGrFace>(face, message);
 }
 
 } // namespace

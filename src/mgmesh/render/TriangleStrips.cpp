@@ -1,16 +1,17 @@
 // MgGrFace::DrawFillStrip: a face's facets as triangle strips along their neighbour links.
 #include <algorithm>
 #include <cstddef>
-#include <typeinfo>
 #include <vector>
 
 #include "mgmesh/render/MgGrFace.h"
 #include "mgmesh/render/MgGrFacet.h"
 #include "mgmesh/render/detail/AddressOrder.h"
 #include "mgmesh/render/detail/GlGuards.h"
+#include "mgmesh/render/detail/RenderCast.h"
 
 using mgmesh::detail::GlBeginEnd;
 using mgmesh::detail::GlNameScope;
+using mgmesh::detail::RenderFacetCast;
 
 namespace {
 
@@ -23,30 +24,6 @@ void ColorCorner(const MgGrFacet* facet, int corner) {
     else
         facet->ApplyColor(true);
 }
-
-// Converts facets to render facets as dynamic_cast does. A cast from the virtual base walks
-// the class's inheritance graph; the facets of a face are nearly always of one class, and
-// for one complete class the render facet lies at one fixed offset from the facet, so the
-// offset found for the last class is reused while the class stays the same.
-class RenderFacetCast {
-public:
-    const MgGrFacet* operator()(const MgFacet* facet) {
-        const std::type_info* type = &typeid(*facet);
-        if (type == m_type)
-            return reinterpret_cast<const MgGrFacet*>(reinterpret_cast<const char*>(facet) +
-                                                      m_offset);
-        const MgGrFacet* grFacet = dynamic_cast<const MgGrFacet*>(facet);
-        if (!grFacet)
-            throw "Incompatible member in structure MgGrFace";
-        m_type = type;
-        m_offset = reinterpret_cast<const char*>(grFacet) - reinterpret_cast<const char*>(facet);
-        return grFacet;
-    }
-
-private:
-    const std::type_info* m_type = nullptr;
-    std::ptrdiff_t m_offset = 0;
-};
 
 } // namespace
 

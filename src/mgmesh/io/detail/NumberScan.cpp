@@ -138,8 +138,7 @@ bool PlainFloat(const char* p, const char* last, float& value, const char*& end)
         return false;
     float parsed = 0.0f;
     const std::from_chars_result result = std::from_chars(*p == '+' ? p + 1 : p, last, parsed);
-    if (result.ec != std::errc() || result.ptr == last ||
-        !IsSpace(*result.ptr))
+    if (result.ec != std::errc() || result.ptr == last || !IsSpace(*result.ptr))
         return false;
     value = parsed;
     end = result.ptr;
