@@ -1,15 +1,14 @@
 // Render multi-objects: the order in which their parts are drawn.
-#include "support/Check.h"
 #include "support/GlRecorder.h"
-#include "support/Shapes.h"
-
-namespace {
 
 using namespace recorder;
 
 TEST_F(Render, MultiObjectDrawsTransparentPartsFirstThenTheOthersThenUnprocessed) {
     CMgGrMultiObject multi;
-    EXPECT_TRUE(Record([&] { multi.Draw(Mode(true, true)); }).empty()) << "nothing before Init";
+    EXPECT_TRUE(Record([&] {
+                    multi.Draw(MgRenderMode{true, true});
+                }).empty())
+        << "nothing before Init";
     multi.Init();
     auto* unprocessed = dynamic_cast<MgGrObject*>(multi.UnprocessedObject());
     ASSERT_NE(unprocessed, nullptr);
@@ -27,7 +26,7 @@ TEST_F(Render, MultiObjectDrawsTransparentPartsFirstThenTheOthersThenUnprocessed
     std::string thrown;
     auto drawn = [&](bool fill, bool edges) {
         std::string out;
-        const auto draw = [&] { multi.Draw(Mode(fill, edges)); };
+        const auto draw = [&] { multi.Draw(MgRenderMode{fill, edges}); };
         for (const std::string& call : Record(draw, {"glColor3fv", "glBegin 2"}, &thrown))
             out += call == "glBegin 2" ? "|" : " " + call.substr(11, 3);
         return out;
@@ -40,5 +39,3 @@ TEST_F(Render, MultiObjectDrawsTransparentPartsFirstThenTheOthersThenUnprocessed
     EXPECT_EQ(drawn(false, true), " 0.3| 0.1| 0.2|");
     EXPECT_EQ(thrown, "Incompatible members in structure MgGrObject");
 }
-
-} // namespace

@@ -3,8 +3,6 @@
 #include "support/GlRecorder.h"
 #include "support/Shapes.h"
 
-namespace {
-
 using namespace recorder;
 
 TEST_F(Render, ColoursFallBackFromCornerToFacetToFaceToObject) {
@@ -95,5 +93,3 @@ TEST_F(Render, SelectionNamesIdentifyLiveFaces) {
     EXPECT_EQ(MgGrFace::FromSelectionName(0), nullptr);
     EXPECT_NE(Square(object)->SelectionName(), dead) << "a freed name is not reused at once";
 }
-
-} // namespace

@@ -1,12 +1,7 @@
 // Render objects: display lists compiled and replayed, items of another kind refused with the GL
 // state restored, and highlights drawn over the list.
-#include <string>
-
 #include "support/Check.h"
 #include "support/GlRecorder.h"
-#include "support/Shapes.h"
-
-namespace {
 
 using namespace recorder;
 
@@ -42,7 +37,7 @@ TEST_F(Render, DisplayListsAreCompiledOnceAndReplayedUntilAChange) {
     EXPECT_EQ(fill(), (Calls{compile, "glBegin 4", "glBegin 4"}));
     // a face drawn alone has a list of its own, of triangles
     auto draw = [&](bool fill, bool edges) {
-        return Record([&] { face->Draw(Mode(fill, edges)); }, lists);
+        return Record([&] { face->Draw(MgRenderMode{fill, edges}); }, lists);
     };
     const std::string own = draw(true, false)[0].substr(11);
     EXPECT_EQ(draw(true, true), (Calls{"glCallList " + own, "glBegin 2"}));
@@ -87,7 +82,7 @@ TEST_F(Render, ItemsOfAnotherKindAreRefusedAndTheGlStateRestored) {
         new MgFace(&direct);
         g_failGenLists = !listed;
         std::string thrown;
-        const auto draw = [&] { (listed ? object : direct).Draw(Mode(true, false)); };
+        const auto draw = [&] { (listed ? object : direct).Draw(MgRenderMode{true, false}); };
         EXPECT_EQ(Count(Record(draw, {}, &thrown), "glNewList"), int(listed));
         EXPECT_EQ(thrown, "Incompatible members in structure MgGrObject");
         GLint depth = 0;
@@ -128,5 +123,3 @@ TEST_F(Render, HighlightsAndRecolouringShowOverTheListAtTheSameDepth) {
     pixel();
     EXPECT_EQ(calls, (Calls{"glPushName " + std::to_string(other->SelectionName())}));
 }
-
-} // namespace

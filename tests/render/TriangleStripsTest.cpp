@@ -5,13 +5,12 @@
 #include <set>
 #include <sstream>
 
-#include "support/Check.h"
 #include "support/GlRecorder.h"
 #include "support/Shapes.h"
 
-namespace {
-
 using namespace recorder;
+
+namespace {
 
 // Strip vertices as the texts "x y z 1" of their positions.
 using Strips = std::vector<std::vector<std::string>>;

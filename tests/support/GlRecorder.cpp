@@ -26,53 +26,6 @@ std::ostream& operator<<(std::ostream& out, const std::vector<float>& v) {
 
 } // namespace
 
-template <class... A> void Log(const char* name, const A&... args) {
-    std::ostringstream out;
-    out << name;
-    ((out << ' ' << args), ...);
-    const auto named = [&](const std::string& only) { return Count({out.str()}, only); };
-    if (g_calls && (g_only->empty() || std::any_of(g_only->begin(), g_only->end(), named)))
-        g_calls->push_back(out.str());
-}
-
-} // namespace recorder
-
-// The library's GL calls bind to these definitions, as the program's own symbols come first in
-// the lookup order (the program exports them); each call is logged, then made on libGL's own.
-#define FORWARD(name, params, args, ...)                                                           \
-    extern "C" void name params {                                                                  \
-        static auto real = reinterpret_cast<void(*) params>(dlsym(RTLD_NEXT, #name));              \
-        recorder::Log(#name, ##__VA_ARGS__);                                                       \
-        real args;                                                                                 \
-    }
-#define V(n) std::vector<float>(v, v + n)
-FORWARD(glBegin, (GLenum m), (m), m)
-FORWARD(glEnd, (), ())
-FORWARD(glVertex3fv, (const GLfloat* v), (v), V(3))
-FORWARD(glVertex4fv, (const GLfloat* v), (v), V(4))
-FORWARD(glNormal3fv, (const GLfloat* v), (v), V(3))
-FORWARD(glColor3fv, (const GLfloat* v), (v), V(3))
-FORWARD(glColor4fv, (const GLfloat* v), (v), V(4))
-FORWARD(glMaterialfv, (GLenum f, GLenum p, const GLfloat* v), (f, p, v), V(4))
-FORWARD(glEnable, (GLenum c), (c), c)
-FORWARD(glDepthFunc, (GLenum f), (f), f)
-FORWARD(glNewList, (GLuint l, GLenum m), (l, m), l, m)
-FORWARD(glEndList, (), ())
-FORWARD(glCallList, (GLuint l), (l), l)
-FORWARD(glDeleteLists, (GLuint l, GLsizei n), (l, n), l, n)
-FORWARD(glPushName, (GLuint n), (n), n)
-FORWARD(glPopName, (), ())
-#undef V
-
-extern "C" GLuint glGenLists(GLsizei range) {
-    static auto real = reinterpret_cast<GLuint (*)(GLsizei)>(dlsym(RTLD_NEXT, "glGenLists"));
-    const GLuint name = recorder::g_failGenLists ? 0 : real(range);
-    recorder::Log("glGenLists", name);
-    return name;
-}
-
-namespace recorder {
-
 int Count(const Calls& calls, const std::string& name) {
     return int(std::count_if(calls.begin(), calls.end(), [&](const std::string& call) {
         return call.compare(0, name.size(), name) == 0 &&
@@ -125,14 +78,53 @@ MgGrFace* Square(MgObject& object) {
     return dynamic_cast<MgGrFace*>(face);
 }
 
+template <class... A> void Log(const char* name, const A&... args) {
+    std::ostringstream out;
+    out << name;
+    ((out << ' ' << args), ...);
+    const auto named = [&](const std::string& only) { return Count({out.str()}, only); };
+    if (g_calls && (g_only->empty() || std::any_of(g_only->begin(), g_only->end(), named)))
+        g_calls->push_back(out.str());
+}
+
 } // namespace recorder
 
-void Render::SetUp() {
-    try {
-        glcontext::EnsureContext(64, 64);
-    } catch (const glcontext::Error& error) {
-        FAIL() << "no headless GL context: " << error.what();
+// The library's GL calls bind to these definitions, as the program's own symbols come first in
+// the lookup order (the program exports them); each call is logged, then made on libGL's own.
+#define FORWARD(name, params, args, ...)                                                           \
+    extern "C" void name params {                                                                  \
+        static auto real = reinterpret_cast<void(*) params>(dlsym(RTLD_NEXT, #name));              \
+        recorder::Log(#name, ##__VA_ARGS__);                                                       \
+        real args;                                                                                 \
     }
+#define V(n) std::vector<float>(v, v + n)
+FORWARD(glBegin, (GLenum m), (m), m)
+FORWARD(glEnd, (), ())
+FORWARD(glVertex3fv, (const GLfloat* v), (v), V(3))
+FORWARD(glVertex4fv, (const GLfloat* v), (v), V(4))
+FORWARD(glNormal3fv, (const GLfloat* v), (v), V(3))
+FORWARD(glColor3fv, (const GLfloat* v), (v), V(3))
+FORWARD(glColor4fv, (const GLfloat* v), (v), V(4))
+FORWARD(glMaterialfv, (GLenum f, GLenum p, const GLfloat* v), (f, p, v), V(4))
+FORWARD(glEnable, (GLenum c), (c), c)
+FORWARD(glDepthFunc, (GLenum f), (f), f)
+FORWARD(glNewList, (GLuint l, GLenum m), (l, m), l, m)
+FORWARD(glEndList, (), ())
+FORWARD(glCallList, (GLuint l), (l), l)
+FORWARD(glDeleteLists, (GLuint l, GLsizei n), (l, n), l, n)
+FORWARD(glPushName, (GLuint n), (n), n)
+FORWARD(glPopName, (), ())
+#undef V
+
+extern "C" GLuint glGenLists(GLsizei range) {
+    static auto real = reinterpret_cast<GLuint (*)(GLsizei)>(dlsym(RTLD_NEXT, "glGenLists"));
+    const GLuint name = recorder::g_failGenLists ? 0 : real(range);
+    recorder::Log("glGenLists", name);
+    return name;
+}
+
+void Render::SetUp() {
+    ASSERT_NO_THROW(glcontext::EnsureContext(64, 64)) << "no headless GL context";
     glPushAttrib(GL_ALL_ATTRIB_BITS);
 }
 

@@ -32,10 +32,6 @@ std::vector<float> Feedback(const std::function<void()>& draw);
 /// The name stack of each hit of `draw` in GL_SELECT mode; the stack must end empty.
 std::vector<std::vector<GLuint>> Select(const std::function<void()>& draw);
 
-inline MgRenderMode Mode(bool fill, bool edges) {
-    return MgRenderMode{fill, edges};
-}
-
 inline std::vector<float> Colour(const float* c, int n = 3) {
     return std::vector<float>(c, c + n);
 }
