@@ -34,6 +34,8 @@ namespace bench {
 namespace {
 
 const long kSizes[] = {20480, 81920, 327680, 1310720};
+constexpr int kFrameWidth = 640;
+constexpr int kFrameHeight = 480;
 
 using Clock = std::chrono::steady_clock;
 
@@ -414,7 +416,7 @@ struct DrawScene {
     GLuint rawList = 0;
 
     explicit DrawScene(long n) : facets(n) {
-        EnsureContext();
+        glcontext::EnsureContext(kFrameWidth, kFrameHeight);
         object = std::make_unique<MgGrObject>();
         std::ifstream in(SphereFile(facets));
         object->LoadSTL(in);

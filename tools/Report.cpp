@@ -48,32 +48,18 @@ std::string Counts(int vertices, int facets, int loops, int corners) {
            Count(loops, "loop", "loops") + ", " + Count(corners, "corner", "corners");
 }
 
+// The words for each kind of EdgeStatus, in the order of its kinds: the text report's and JSON's.
+const char* const kEdgeTexts[] = {"edges from file", "edges derived",
+                                  "EDGE REBUILD FAILED (a vertex lies on the boundary twice)",
+                                  "EDGE REBUILD FAILED: "};
+const char* const kEdgeKinds[] = {"file", "derived", "failed", "threw"};
+
 std::string EdgeText(const EdgeStatus& status) {
-    switch (status.kind) {
-    case EdgeStatus::FromFile:
-        return "edges from file";
-    case EdgeStatus::Derived:
-        return "edges derived";
-    case EdgeStatus::Failed:
-        return "EDGE REBUILD FAILED (a vertex lies on the boundary twice)";
-    case EdgeStatus::Threw:
-        return "EDGE REBUILD FAILED: " + status.message;
-    }
-    return "";
+    return kEdgeTexts[status.kind] + (status.kind == EdgeStatus::Threw ? status.message : "");
 }
 
 const char* EdgeKind(const EdgeStatus& status) {
-    switch (status.kind) {
-    case EdgeStatus::FromFile:
-        return "file";
-    case EdgeStatus::Derived:
-        return "derived";
-    case EdgeStatus::Failed:
-        return "failed";
-    case EdgeStatus::Threw:
-        return "threw";
-    }
-    return "";
+    return kEdgeKinds[status.kind];
 }
 
 std::string Vec(const CGeoVector& v) {

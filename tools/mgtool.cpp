@@ -1,16 +1,14 @@
 // mgtool: loads, reports on, converts and draws the models that the mgmesh library reads.
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "Commands.h"
 #include "Errors.h"
-#include "Progress.h"
-#include "Report.h"
 
 namespace mgtool {
 namespace {
@@ -126,49 +124,48 @@ bool ParseDrawOption(const std::string& option, Arguments& args, DrawOptions& dr
     return true;
 }
 
-[[noreturn]] void UnknownOption(const std::string& option) {
-    throw UsageError("unknown option " + option);
-}
-
-// Collects the words that are not options, checking their number.
-void Positional(std::vector<std::string>& words, const std::string& word, std::size_t most,
-                const char* what) {
-    if (words.size() >= most)
-        throw UsageError(std::string("too many arguments for ") + what + ": " + word);
-    words.push_back(word);
+// The words of a command that are not options, at most `most` of them; each option goes to
+// `option`, which returns false for one the command does not take.
+template <class Option>
+std::vector<std::string> Words(Arguments& args, std::size_t most, const char* command,
+                               Option option) {
+    std::vector<std::string> words;
+    while (!args.Done()) {
+        const std::string word = args.Next();
+        if (!args.IsOption(word)) {
+            if (words.size() >= most)
+                throw UsageError(std::string("too many arguments for ") + command + ": " + word);
+            words.push_back(word);
+        } else if (!option(word)) {
+            throw UsageError("unknown option " + word);
+        }
+    }
+    return words;
 }
 
 int Info(Arguments& args) {
     bool json = false;
-    std::vector<std::string> files;
-    while (!args.Done()) {
-        const std::string word = args.Next();
-        if (!args.IsOption(word))
-            files.push_back(word);
-        else if (word == "--json")
-            json = true;
-        else
-            UnknownOption(word);
-    }
+    const auto files = Words(args, SIZE_MAX, "info", [&](const std::string& option) {
+        if (option != "--json")
+            return false;
+        json = true;
+        return true;
+    });
     if (files.empty())
         throw UsageError("info needs at least one file");
     return RunInfo(files, json);
 }
 
 int Convert(Arguments& args) {
-    std::vector<std::string> files;
     std::string name;
     bool named = false;
-    while (!args.Done()) {
-        const std::string word = args.Next();
-        if (!args.IsOption(word))
-            Positional(files, word, 2, "convert");
-        else if (word == "--name") {
-            name = args.Value(word);
-            named = true;
-        } else
-            UnknownOption(word);
-    }
+    const auto files = Words(args, 2, "convert", [&](const std::string& option) {
+        if (option != "--name")
+            return false;
+        name = args.Value(option);
+        named = true;
+        return true;
+    });
     if (files.size() != 2)
         throw UsageError("convert needs an input and an output file");
     if (named && (name.empty() || name.find_first_of(" \t\r\n\v\f") != std::string::npos))
@@ -178,16 +175,12 @@ int Convert(Arguments& args) {
 
 int Render(Arguments& args) {
     RenderOptions options;
-    std::vector<std::string> files;
-    while (!args.Done()) {
-        const std::string word = args.Next();
-        if (!args.IsOption(word))
-            Positional(files, word, 1, "render");
-        else if (word == "-o" || word == "--output")
-            options.output = args.Value(word);
-        else if (!ParseDrawOption(word, args, options.draw))
-            UnknownOption(word);
-    }
+    const auto files = Words(args, 1, "render", [&](const std::string& option) {
+        if (option != "-o" && option != "--output")
+            return ParseDrawOption(option, args, options.draw);
+        options.output = args.Value(option);
+        return true;
+    });
     if (files.size() != 1)
         throw UsageError("render needs an input file");
     if (options.output.empty())
@@ -198,22 +191,18 @@ int Render(Arguments& args) {
 
 int View(Arguments& args) {
     ViewOptions options;
-    std::vector<std::string> files;
-    while (!args.Done()) {
-        const std::string word = args.Next();
-        if (!args.IsOption(word))
-            Positional(files, word, 1, "view");
-        else if (word == "--click") {
-            long x = 0, y = 0;
-            ParsePair(args.Value(word), ',', "--click", x, y);
-            if (x < 0 || y < 0 || x >= 8192 || y >= 8192)
-                throw UsageError("--click must be a pixel inside the window");
-            options.click = true;
-            options.clickX = static_cast<int>(x);
-            options.clickY = static_cast<int>(y);
-        } else if (!ParseDrawOption(word, args, options.draw))
-            UnknownOption(word);
-    }
+    const auto files = Words(args, 1, "view", [&](const std::string& option) {
+        if (option != "--click")
+            return ParseDrawOption(option, args, options.draw);
+        long x = 0, y = 0;
+        ParsePair(args.Value(option), ',', "--click", x, y);
+        if (x < 0 || y < 0 || x >= 8192 || y >= 8192)
+            throw UsageError("--click must be a pixel inside the window");
+        options.click = true;
+        options.clickX = static_cast<int>(x);
+        options.clickY = static_cast<int>(y);
+        return true;
+    });
     if (files.size() != 1)
         throw UsageError("view needs an input file");
     if (options.click &&
@@ -223,81 +212,11 @@ int View(Arguments& args) {
     return RunView(options);
 }
 
-// The SCB writer steps once per vertex, facet and edge line.
-long SaveSteps(const MgObject& object) {
-    return long(object.NumVertices()) + object.NumFacets() + object.NumEdges();
-}
-
 } // namespace
 
 int ReportFailure(const std::string& file, const std::string& message) {
     std::fprintf(stderr, "mgtool: %s: %s\n", file.c_str(), message.c_str());
     return kExitFailure;
-}
-
-int RunInfo(const std::vector<std::string>& files, bool json) {
-    int status = kExitOk;
-    std::string out = json ? "{\"files\": [" : "";
-    for (std::size_t k = 0; k < files.size(); ++k) {
-        std::string message;
-        try {
-            const auto model = LoadModel(files[k], true);
-            out += json ? (k ? ", " : "") + ReportJson(*model) : ReportText(*model);
-        } catch (const char* text) {
-            message = text;
-        } catch (const std::exception& error) {
-            message = error.what();
-        }
-        if (!message.empty()) {
-            status = ReportFailure(files[k], message);
-            if (json)
-                out += (k ? ", " : "") + ErrorJson(files[k], message);
-        }
-        if (!json) { // a long list of files reports as it goes
-            std::fputs(out.c_str(), stdout);
-            out.clear();
-        }
-    }
-    if (json)
-        out += "]}\n";
-    std::fputs(out.c_str(), stdout);
-    std::fflush(stdout);
-    return status;
-}
-
-int RunConvert(const std::string& input, const std::string& output, const std::string& name) {
-    std::unique_ptr<Model> model;
-    try {
-        model = LoadModel(input, true);
-    } catch (const char* message) {
-        return ReportFailure(input, message);
-    } catch (const std::exception& error) {
-        return ReportFailure(input, error.what());
-    }
-    std::string title = name.empty() ? model->name : name;
-    // SCB reads the name back as one word
-    for (char& c : title)
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f')
-            c = '_';
-    if (title.empty())
-        title = "NoName";
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return ReportFailure(output, std::string("cannot write (") + std::strerror(errno) + ")");
-    try {
-        ProgressBar bar("saving " + output, SaveSteps(*model->Whole()));
-        model->Whole()->SaveSCB(out, title, bar.Receiver());
-    } catch (const char* message) {
-        out.close();
-        std::remove(output.c_str()); // no half-written model is left behind
-        return ReportFailure(output, message);
-    }
-    out.close();
-    if (!out) {
-        std::remove(output.c_str());
-        return ReportFailure(output, "cannot write (the disk may be full)");
-    }
-    return kExitOk;
 }
 
 } // namespace mgtool
