@@ -6,26 +6,10 @@
 
 #include "support/Check.h"
 #include "support/Shapes.h"
+#include "support/Tagged.h"
 #include "support/Topology.h"
 
 namespace {
-
-// Derived kinds made through overridden factories, as the drawing classes are.
-class TaggedFacet : public virtual MgFacet {
-public:
-    explicit TaggedFacet(MgFace* face) : MgFacet(face) {}
-};
-
-class TaggedFace : public virtual MgFace {
-public:
-    explicit TaggedFace(MgObject* parent) : MgFace(parent) {}
-    MgFacet* NewFacet() override { return new TaggedFacet(this); }
-};
-
-class TaggedObject : public virtual MgObject {
-public:
-    MgFace* NewFace() override { return new TaggedFace(this); }
-};
 
 const CGeoVector kHuge(FLT_MAX, FLT_MAX, FLT_MAX);
 
@@ -117,13 +101,13 @@ TEST(MgObject, RemoveFaceIdDeletesEveryMatchAndNothingElse) {
 TEST(MgObject, FactoriesMakeDerivedKindsEverywhere) {
     MgObject plain;
     shapes::Grid(plain, 2, 2);
-    TaggedObject tagged;
+    support::TaggedObject tagged;
     tagged.CopyObject(&plain);
     ASSERT_EQ(tagged.FaceList().size(), 1u);
     MgFace* face = tagged.FaceList().front();
-    EXPECT_NE(dynamic_cast<TaggedFace*>(face), nullptr);
+    EXPECT_NE(dynamic_cast<support::TaggedFace*>(face), nullptr);
     for (const MgFacet* f : face->FacetList())
-        EXPECT_NE(dynamic_cast<const TaggedFacet*>(f), nullptr);
+        EXPECT_NE(dynamic_cast<const support::TaggedFacet*>(f), nullptr);
     // merged facets keep their kind
     MgFace* other = tagged.NewFace();
     shapes::AddFacet(other, shapes::AddVertex(other, 5, 5), shapes::AddVertex(other, 6, 5),

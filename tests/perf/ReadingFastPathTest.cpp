@@ -12,11 +12,13 @@
 
 #include <gtest/gtest.h>
 
-#include "ModelSignature.h"
 #include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/mgmesh.h"
 #include "support/ChunkBuffer.h"
+#include "support/ModelText.h"
+#include "support/Progress.h"
 #include "support/Shapes.h"
+#include "support/StreamReference.h"
 
 using mgmesh::detail::TokenReader;
 
@@ -109,8 +111,7 @@ TEST(BufferedTokens, PlainNumbersAreReadAsTheStreamReadsThem) {
             ++floats;
             std::istringstream in(text);
             float expected = 0;
-            in >> expected;
-            ASSERT_FALSE(in.fail()) << text;
+            ASSERT_TRUE(support::PlainReader{in}.Float(expected)) << text;
             ASSERT_EQ(Bits(f), Bits(expected)) << text;
             ASSERT_EQ(std::streamoff(in.tellg()), end - first) << text;
         }
@@ -118,13 +119,11 @@ TEST(BufferedTokens, PlainNumbersAreReadAsTheStreamReadsThem) {
             ++longs;
             std::istringstream in(text), inInt(text);
             long expected = 0;
-            in >> expected;
-            ASSERT_FALSE(in.fail()) << text;
+            ASSERT_TRUE(support::PlainReader{in}.Long(expected)) << text;
             ASSERT_EQ(l, expected) << text;
             ASSERT_EQ(std::streamoff(in.tellg()), end - first) << text;
             int n = 0;
-            inInt >> n;
-            ASSERT_EQ(!inInt.fail(), l >= INT_MIN && l <= INT_MAX) << text;
+            ASSERT_EQ(support::PlainReader{inInt}.Int(n), l >= INT_MIN && l <= INT_MAX) << text;
         }
     }
     // most numbers are plain, so the comparisons above ran often
@@ -153,30 +152,23 @@ TEST(BufferedTokens, BoundedWordsAreReadAsTheStreamReadsWords) {
         for (int i = 0; i < 10; ++i) {
             const std::size_t capacity = random() % 25;
             std::string expected;
-            const bool read = bool(plain >> expected);
+            const bool read = support::PlainReader{plain}.Word(expected);
             char kept[32];
             std::size_t length = 99;
             ASSERT_EQ(reader.Word(kept, capacity, length), read) << text;
             ASSERT_EQ(std::string(kept, length), read ? expected.substr(0, capacity) : "");
-            ASSERT_EQ(fast.rdstate(), plain.rdstate()) << text;
-            ASSERT_EQ(fast.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in),
-                      plain.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in));
+            ASSERT_EQ(support::StreamState(fast), support::StreamState(plain)) << text;
         }
     }
 }
 
 namespace {
 
-struct Progress : MyProgressNotify {
-    int steps = 0;
-    void Step() override { ++steps; }
-};
-
 // What a load left: the message thrown (or "-"), the stream's state and position, the
 // result, the progress count and the model.
 template <class Load> std::string Outcome(std::istream& in, Load load, bool withProgress) {
     MgObject object;
-    Progress progress;
+    support::CountingProgress progress;
     std::string result, thrown = "-";
     try {
         result = load(object, in, withProgress ? &progress : nullptr);
@@ -184,10 +176,9 @@ template <class Load> std::string Outcome(std::istream& in, Load load, bool with
         thrown = message;
     }
     std::ostringstream s;
-    s << thrown << " | " << result << " | state " << in.rdstate() << " at "
-      << in.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in) << " | steps "
+    s << thrown << " | " << result << " | " << support::StreamState(in) << " | steps "
       << progress.steps << '\n'
-      << perf::Signature(object);
+      << support::ModelText(object);
     return s.str();
 }
 
