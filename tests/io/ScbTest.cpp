@@ -139,3 +139,23 @@ TEST(ScbRead, ReadsItsOwnTextBackAndBrokenTextThrowsFileProblem) {
         text + "\t\tsilhouette 1 2\n", "File problem",
         [](MgObject& object, const std::string& input) { Load(object, input); }, false);
 }
+
+// A line that breaks off keeps its item, with zeros where no number could be read: here the
+// vertex's UV does not parse and leaves the stream failed for the rest of its line, and the
+// corner's numbers are asked of a stream already at its end.
+TEST(ScbRead, AnItemWhoseLineBreaksOffHasZerosWhereNothingWasRead) {
+    MgObject broken, ended;
+    EXPECT_THROW_TEXT(Load(broken, "scb1 part x faceBegin 1 vertex 0 a 2 3 4 5 6 7 8 faceEnd"),
+                      "File problem");
+    ASSERT_EQ(broken.NumVertices(), 1);
+    const MgVertex* v = broken.FaceList().front()->VertexList().front();
+    EXPECT_TRUE(support::SameBits(v->Vertex(), CGeoVector(0, 0, 0)));
+    EXPECT_TRUE(support::SameBits(v->Normal(), CGeoVector(0, 0, 0)));
+    EXPECT_TRUE(v->GeoUV()[0] == 0 && v->GeoUV()[1] == 0);
+    EXPECT_THROW_TEXT(Load(ended, "scb1 part x faceBegin 1 corner"), "File problem");
+    ASSERT_EQ(ended.FaceList().front()->CornerList().size(), 1u);
+    EXPECT_TRUE(support::SameBits(ended.FaceList().front()->CornerList().front()->Position(),
+                                  CGeoVector(0, 0, 0)));
+    ExpectValidTopology(broken, false);
+    ExpectValidTopology(ended, false);
+}

@@ -71,18 +71,6 @@ TEST(MgObject, CountsAreaAndChangeIndices) {
     object.PostChange();
     EXPECT_EQ(face->ChangeIndex(), faceIndex);
     EXPECT_EQ(object.ChangeIndex(), before + 2);
-
-    // unregistering something that is not in the list still counts as a change
-    MgObject other;
-    MgFace* stranger = other.NewFace();
-    const unsigned faceBefore = face->ChangeIndex();
-    static_cast<CGeoContainer<MgFace>&>(object).RemoveItem(stranger);
-    EXPECT_EQ(object.ChangeIndex(), before + 3);
-    EXPECT_EQ(object.FaceList().size(), 2u);
-    MgVertex* foreign = shapes::AddVertex(stranger, 0, 0);
-    static_cast<CGeoContainer<MgVertex>*>(face)->RemoveItem(foreign);
-    EXPECT_EQ(face->ChangeIndex(), faceBefore + 1);
-    EXPECT_EQ(face->NumVertices(), 4);
 }
 
 TEST(MgObject, RemoveFaceIdDeletesEveryMatchAndNothingElse) {

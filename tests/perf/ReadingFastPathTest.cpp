@@ -254,6 +254,57 @@ TEST(StlFastPath, LoadsWhatTheTokenByTokenReadLoads) {
         ExpectSameLoads(Disturb(StlText(random), random), LoadStl, unsigned(round + 1));
 }
 
+namespace {
+
+// A face that notes where its object's stream stood when each of its facets was made.
+struct WatchingFace : MgFace {
+    WatchingFace(MgObject* object, std::istream& in, std::vector<long>& made)
+        : MgFace(object), in(in), made(made) {}
+    MgFacet* NewFacet() override {
+        made.push_back(long(in.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in)));
+        return MgFace::NewFacet();
+    }
+    std::istream& in;
+    std::vector<long>& made;
+};
+
+struct WatchingObject : MgObject {
+    WatchingObject(std::istream& in, std::vector<long>& made) : in(in), made(made) {}
+    MgFace* NewFace() override { return new WatchingFace(this, in, made); }
+    std::istream& in;
+    std::vector<long>& made;
+};
+
+} // namespace
+
+// Whole blocks are read from the buffered text, and with no progress receiver to see it, each
+// facet is built only once the next block has been read (the lookups of its corners overlap
+// that read); a receiver sees every facet built as its block is read.
+TEST(StlFastPath, ReadsWholeBlocksFromTheBufferAndBuildsEachFacetOneBlockBehind) {
+    std::mt19937 random(8);
+    std::string text = StlText(random);
+    if (text.find("endsolid") == std::string::npos)
+        text += "endsolid test\n";
+    std::vector<long> blockEnds; // the end of each block's "endfacet"
+    for (std::size_t at = text.find("endfacet"); at != std::string::npos;
+         at = text.find("endfacet", at + 1))
+        blockEnds.push_back(long(at + 8));
+    ASSERT_GE(blockEnds.size(), 3u);
+    for (bool withProgress : {true, false}) {
+        std::istringstream in(text);
+        std::vector<long> made;
+        WatchingObject object(in, made);
+        support::CountingProgress progress;
+        object.LoadSTL(in, withProgress ? &progress : nullptr);
+        std::vector<long> expected = blockEnds;
+        if (!withProgress) { // the last facet is built once "endsolid" is no facet block
+            expected.erase(expected.begin());
+            expected.push_back(blockEnds.back());
+        }
+        EXPECT_EQ(made, expected) << (withProgress ? "with" : "without") << " progress";
+    }
+}
+
 TEST(ScbFastPath, LoadsWhatTheTokenByTokenReadLoads) {
     std::mt19937 random(4);
     for (int round = 0; round < 300; ++round) {
