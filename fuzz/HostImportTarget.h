@@ -11,8 +11,13 @@
 #include <vector>
 
 #include "ByteReader.h"
-#include "Invariants.h"
+#include "Finding.h"
 #include "mgmesh/io/HostAPILinearFace.h"
+#include "mgmesh/model/MgCorner.h"
+#include "mgmesh/model/MgFacet.h"
+#include "mgmesh/model/MgVertex.h"
+#include "support/Coordinates.h"
+#include "support/Walks.h"
 
 namespace mgfuzz {
 
@@ -25,12 +30,20 @@ struct HostRecord {
     void* hostFace = nullptr;
 };
 
+// The input's bytes as a source of choices for support::StressCoordinate.
+struct ByteChoices {
+    ByteReader& in;
+    unsigned operator()() { return in.Byte(); }
+};
+
 inline double Coordinate(ByteReader& in) {
-    // mostly points of a fine lattice, so that merging has something to do
-    const std::uint8_t mode = in.Byte();
-    if (mode < 160)
-        return (static_cast<int>(mode % 40) - 20) * 0.002 + (mode >= 80 ? 1.0 : 0.0);
-    return in.Double();
+    // mostly points about a fine lattice near 0 and 1, so that merging has something to do;
+    // otherwise any double, beyond a float's range included
+    if (in.Byte() >= 160)
+        return in.Double();
+    static const support::CoordinateMix mix{0.002f, {0.0f, 1.0f}, false};
+    ByteChoices choices{in};
+    return support::StressCoordinate(choices, mix);
 }
 
 inline HostRecord DecodeHostRecord(ByteReader& in) {
@@ -88,38 +101,6 @@ inline HostRecord DecodeHostRecord(ByteReader& in) {
     return r;
 }
 
-/// What the merge must give, by a literal walk: for each record vertex the number of the
-/// vertex it ends in, and each vertex's final position, normal and UV.
-struct MergeResult {
-    std::vector<int> of;
-    std::vector<CGeoVector> positions, normals;
-    std::vector<std::array<float, 2>> uvs;
-};
-
-inline MergeResult WalkMerge(const HostRecord& r, float tolerance) {
-    MergeResult m;
-    const int n = r.record.numVertices > 0 ? r.record.numVertices : 0;
-    for (int i = 0; i < n; ++i) {
-        const CGeoVector p(&r.positions[3 * i]);
-        int found = -1;
-        if (r.record.mergeVertices != 0)
-            for (std::size_t j = 0; j < m.positions.size() && found < 0; ++j)
-                if ((m.positions[j] - p).Norm() < 0.1f * tolerance)
-                    found = static_cast<int>(j);
-        if (found < 0) {
-            found = static_cast<int>(m.positions.size());
-            m.positions.emplace_back();
-            m.normals.emplace_back();
-            m.uvs.emplace_back();
-        }
-        m.positions[found] = p;
-        m.normals[found] = CGeoVector(&r.normals[3 * i]);
-        m.uvs[found] = {static_cast<float>(r.uvs[2 * i]), static_cast<float>(r.uvs[2 * i + 1])};
-        m.of.push_back(found);
-    }
-    return m;
-}
-
 inline void HostImportTarget(const std::uint8_t* data, std::size_t size) {
     ByteReader in(data, size);
     MgObject object;
@@ -144,7 +125,7 @@ inline void HostImportTarget(const std::uint8_t* data, std::size_t size) {
             MGFUZZ_CHECK(c->Edge(), "after a good edge rebuild every corner sits on an edge");
 
     // the facets, in triangle order, against the literal walk
-    const MergeResult m = WalkMerge(r, face->GeoTolerance());
+    const support::MergedVertices m = support::WalkHostMerge(r.record);
     std::unordered_map<int, const MgVertex*> byWalk;
     std::unordered_map<const MgVertex*, int> byFace;
     auto facet = face->FacetList().begin();
@@ -162,8 +143,8 @@ inline void HostImportTarget(const std::uint8_t* data, std::size_t size) {
             MGFUZZ_CHECK(byWalk.emplace(want, v).first->second == v &&
                              byFace.emplace(v, want).first->second == want,
                          "merging differs from the walk's");
-            MGFUZZ_CHECK(SameBits(v->Vertex(), m.positions[want]) &&
-                             SameBits(v->Normal(), m.normals[want]) &&
+            MGFUZZ_CHECK(support::SameBits(v->Vertex(), m.positions[want]) &&
+                             support::SameBits(v->Normal(), m.normals[want]) &&
                              std::memcmp(v->GeoUV(), m.uvs[want].data(), 2 * sizeof(float)) == 0,
                          "merged vertex values differ from the walk's");
         }

@@ -15,22 +15,17 @@
 #include <string>
 #include <vector>
 
-#include "Builders.h"
+#include "Finding.h"
 #include "HostImportTarget.h"
-#include "Invariants.h"
 #include "Operations.h"
 #include "RoundTrip.h"
-#include "mgmesh/io/MyProgressNotify.h"
 #include "mgmesh/multi/CMgMultiObject.h"
+#include "support/Progress.h"
+#include "support/Shapes.h"
 
 namespace mgfuzz {
 
-/// Counts the progress steps; the readers must call nothing else.
-class CountingProgress : public MyProgressNotify {
-public:
-    void Step() override { ++steps; }
-    long steps = 0;
-};
+using support::CountingProgress;
 
 inline std::string AsText(const std::uint8_t* data, std::size_t size) {
     return std::string(reinterpret_cast<const char*>(data), size);
@@ -92,14 +87,14 @@ inline void ExerciseReadFaces(MgObject& object, std::size_t choice) {
                 ExpectMessage(message, {"Bad facet structure"});
             }
         }
-        CheckFace(face, &copies);
+        CheckFace(face);
         try {
             face->RebuildEdges();
         } catch (const char* message) {
             Fail(std::string("edge rebuild of complete facets threw ") + message);
         }
         face->Reverse();
-        CheckFace(face, &copies);
+        CheckFace(face);
     }
     if (complete.size() >= 2)
         complete.front()->AddTo(complete.back());
@@ -121,13 +116,9 @@ inline void LoadScbTarget(const std::uint8_t* data, std::size_t size) {
 
 inline void LoadFromScbTarget(const std::uint8_t* data, std::size_t size) {
     MgObject object;
-    ShapeParams square;
-    square.shape = Shape::Grid;
-    MgFace* first = BuildShape(object, square);
+    MgFace* first = shapes::Grid(object, 1, 1);
     first->RebuildEdges();
-    ShapeParams tetrahedron;
-    tetrahedron.shape = Shape::Tetrahedron;
-    MgFace* second = BuildShape(object, tetrahedron);
+    MgFace* second = shapes::Tetrahedron(object);
     second->RebuildEdges();
     const int facets = object.NumFacets(), vertices = object.NumVertices();
 

@@ -63,7 +63,7 @@ TEST_P(Corpus, LoadsAndRebuildsAsTheReferenceModelSays) {
     const std::string bytes = ReadFile(kDir + GetParam());
     ASSERT_EQ(std::to_string(bytes.size()), Value(json, "bytes")) << "not the file measured";
     MgObject object;
-    io::Progress progress;
+    support::CountingProgress progress;
     std::istringstream in(bytes);
     std::string outcome = "ok";
     try {

@@ -1,6 +1,7 @@
 // The host face import: vertices merged by distance, skipped triangles, corners, the handle,
 // and the merge index against the walk over the vertex list.
 #include "IoSupport.h"
+#include "support/Walks.h"
 
 namespace {
 
@@ -88,42 +89,30 @@ TEST(HostImport, MergesAsTheWalkOverTheVertexList) {
         r.face.mergeVertices = 1;
         r.face.faceTolerance = tolerances[random() % 10];
         const float threshold = 0.1f * float(r.face.faceTolerance);
-        const float step = threshold > 0 && threshold < 1 ? threshold : 0.001f;
+        support::CoordinateMix mix;
+        mix.step = threshold > 0 && threshold < 1 ? threshold : 0.001f;
         const int n = 3 + int(random() % 80);
         for (int i = 0; i < n; ++i) {
-            r.Vertex(io::Coordinate(random, step), io::Coordinate(random, step),
-                     io::Coordinate(random, step), double(i), double(i));
+            const float x = support::StressCoordinate(random, mix);
+            const float y = support::StressCoordinate(random, mix);
+            r.Vertex(x, y, support::StressCoordinate(random, mix), double(i), double(i));
             r.triangles.insert(r.triangles.end(), {i, (i + 1) % n, (i + 2) % n});
         }
-        // the walk: the first vertex closer than the threshold takes the new position
-        std::vector<CGeoVector> positions;
-        std::vector<int> owner, last;
-        for (int i = 0; i < n; ++i) {
-            const CGeoVector p(&r.positions[3 * std::size_t(i)]);
-            std::size_t v = 0;
-            while (v < positions.size() && !((positions[v] - p).Norm() < threshold))
-                ++v;
-            if (v == positions.size()) {
-                positions.emplace_back();
-                last.emplace_back();
-            }
-            positions[v] = p;
-            last[v] = i;
-            owner.push_back(int(v));
-        }
+        const support::MergedVertices walked = support::WalkHostMerge(r.Get());
         MgObject object;
         const MgFace* face = object.FillFacesInObj(r.Get(), nullptr);
-        ASSERT_EQ(face->NumVertices(), int(positions.size()));
+        ASSERT_EQ(face->NumVertices(), int(walked.positions.size()));
         std::vector<const MgVertex*> vertices(face->VertexList().begin(), face->VertexList().end());
         for (std::size_t v = 0; v < vertices.size(); ++v) {
-            ASSERT_EQ(std::memcmp(&vertices[v]->Vertex(), &positions[v], sizeof positions[v]), 0);
-            ASSERT_EQ(vertices[v]->GeoUV()[0], float(last[v])); // the values merged in last
-            ASSERT_EQ(vertices[v]->Normal().z, float(last[v]));
+            ASSERT_TRUE(support::SameBits(vertices[v]->Vertex(), walked.positions[v]));
+            ASSERT_EQ(vertices[v]->GeoUV()[0], float(walked.last[v])); // the values merged in last
+            ASSERT_EQ(vertices[v]->Normal().z, float(walked.last[v]));
         }
         int t = 0;
         for (const MgFacet* f : face->FacetList())
             for (int k = 0; k < 3; ++k, ++t)
-                ASSERT_EQ(f->Vertex(k), vertices[std::size_t(owner[std::size_t(r.triangles[t])])]);
+                ASSERT_EQ(f->Vertex(k),
+                          vertices[std::size_t(walked.of[std::size_t(r.triangles[t])])]);
         ASSERT_EQ(t, 3 * n);
     }
 }

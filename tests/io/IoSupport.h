@@ -21,15 +21,12 @@
 
 #include "mgmesh/mgmesh.h"
 #include "support/Check.h"
+#include "support/Coordinates.h"
+#include "support/Progress.h"
 #include "support/Shapes.h"
 #include "support/Topology.h"
 
 namespace io {
-
-struct Progress : MyProgressNotify {
-    int steps = 0;
-    void Step() override { ++steps; }
-};
 
 // Counts the flushes asked of a stream.
 struct SyncCounter : std::stringbuf {
@@ -45,6 +42,13 @@ struct CommaPunct : std::numpunct<char> {
 };
 inline std::locale CommaLocale() {
     return std::locale(std::locale::classic(), new CommaPunct);
+}
+
+// A stream over `text` that carries a decimal comma, which the readers must not follow.
+inline std::istringstream CommaStream(const std::string& text) {
+    std::istringstream in(text);
+    in.imbue(CommaLocale());
+    return in;
 }
 
 // Loads every prefix of a good text, and the text with random bytes changed, dropped or
@@ -76,23 +80,6 @@ inline void ExpectRobust(const std::string& text, const std::string& messages,
         ExpectValidTopology(object, mutualLinks);
         ASSERT_FALSE(::testing::Test::HasFailure()) << "from:\n" << input;
     }
-}
-
-// A coordinate that tests merging within `step`: a lattice of that step and the floats next to
-// it, clusters near 0 and 1000, and values whose differences overflow or underflow.
-inline float Coordinate(std::mt19937& random, float step, bool finite = false) {
-    // the non-finite values last
-    static const float kSpecial[] = {0.0f,   -0.0f,  1e30f, -1e30f,      3.4e38f,  -3.4e38f,
-                                     1e-22f, 3e-23f, 1e20f, 16777216.0f, INFINITY, NAN};
-    const float lattice = float(int(random() % 7) - 3) * step;
-    const unsigned kind = random() % 5;
-    if (kind == 0)
-        return kSpecial[random() % (finite ? 10 : 12)] * (random() % 2 ? 1 : -1);
-    if (kind == 1)
-        return std::nextafter(lattice, random() % 2 ? INFINITY : -INFINITY);
-    if (kind == 2)
-        return lattice;
-    return (random() % 2 ? 1000.0f : 0.0f) + float(int(random() % 601) - 300) * step / 100;
 }
 
 template <class T> int IndexIn(const std::list<T*>& list, const T* item) {

@@ -1,6 +1,7 @@
 // SCB: the exact lines written, the writer's numbers against plain insertion, reading every
 // keyword and number, reading its own text back, and broken files.
 #include "IoSupport.h"
+#include "support/StreamReference.h"
 
 namespace {
 
@@ -30,10 +31,8 @@ std::string Save(const MgObject& object, const std::string& name = "sample") {
     return out.str();
 }
 
-// Reads from a stream that carries a decimal comma, which the reader must not follow.
 std::string Load(MgObject& object, const std::string& text, MyProgressNotify* progress = nullptr) {
-    std::istringstream in(text);
-    in.imbue(io::CommaLocale());
+    std::istringstream in = io::CommaStream(text);
     return object.LoadSCB(in, progress);
 }
 
@@ -45,7 +44,7 @@ TEST(ScbWrite, WritesTheExactLinesAndLeavesItemNumbersInTheAuxData) {
     object.FaceList().front()->VertexList().back()->SetAuxData(&object);
     io::SyncCounter buffer;
     std::ostream out(&buffer);
-    io::Progress progress;
+    support::CountingProgress progress;
     object.SaveSCB(out, "sample", &progress);
     EXPECT_EQ(buffer.str(), kSampleText);
     EXPECT_EQ(buffer.syncs, 18);  // every line is flushed
@@ -89,12 +88,7 @@ TEST(ScbWrite, WritesNumbersAsPlainInsertionWhateverTheStreamsLocale) {
             out->precision(precisions[round % 9]);
             out->setf(flags[(round / 9) % 7]);
         }
-        expected << "\tfaceBegin " << id << std::endl
-                 << "\t\ttolerance " << f[0] << std::endl
-                 << "\t\tvertex " << 0;
-        for (int i = 1; i < 12; ++i)
-            expected << (i == 9 ? "\n\t\tcorner " : " ") << f[i];
-        expected << std::endl << "\tfaceEnd" << std::endl;
+        support::InsertScbFaces(expected, object);
         object.SaveToSCB(actual);
         ASSERT_EQ(actual.str(), expected.str()) << "round " << round;
         EXPECT_TRUE(actual.getloc() == locale);
@@ -103,7 +97,7 @@ TEST(ScbWrite, WritesNumbersAsPlainInsertionWhateverTheStreamsLocale) {
 
 TEST(ScbRead, ReadsEveryKeywordAndAnyNumber) {
     MgObject object;
-    io::Progress progress;
+    support::CountingProgress progress;
     std::istringstream in(
         "faceBegin 4 tolerance 0.5\nnote " + std::string(999, 'x') +
         "trueDirection\n"                     // 1000 characters skipped
@@ -131,7 +125,7 @@ TEST(ScbRead, ReadsItsOwnTextBackAndBrokenTextThrowsFileProblem) {
     MgObject sample, loaded;
     BuildSample(sample);
     const std::string text = Save(sample);
-    io::Progress progress;
+    support::CountingProgress progress;
     EXPECT_EQ(Load(loaded, text, &progress), "sample");
     EXPECT_EQ(Save(loaded), text);
     EXPECT_EQ(progress.steps, 12); // every line inside the blocks
@@ -144,4 +138,24 @@ TEST(ScbRead, ReadsItsOwnTextBackAndBrokenTextThrowsFileProblem) {
     io::ExpectRobust(
         text + "\t\tsilhouette 1 2\n", "File problem",
         [](MgObject& object, const std::string& input) { Load(object, input); }, false);
+}
+
+// A line that breaks off keeps its item, with zeros where no number could be read: here the
+// vertex's UV does not parse and leaves the stream failed for the rest of its line, and the
+// corner's numbers are asked of a stream already at its end.
+TEST(ScbRead, AnItemWhoseLineBreaksOffHasZerosWhereNothingWasRead) {
+    MgObject broken, ended;
+    EXPECT_THROW_TEXT(Load(broken, "scb1 part x faceBegin 1 vertex 0 a 2 3 4 5 6 7 8 faceEnd"),
+                      "File problem");
+    ASSERT_EQ(broken.NumVertices(), 1);
+    const MgVertex* v = broken.FaceList().front()->VertexList().front();
+    EXPECT_TRUE(support::SameBits(v->Vertex(), CGeoVector(0, 0, 0)));
+    EXPECT_TRUE(support::SameBits(v->Normal(), CGeoVector(0, 0, 0)));
+    EXPECT_TRUE(v->GeoUV()[0] == 0 && v->GeoUV()[1] == 0);
+    EXPECT_THROW_TEXT(Load(ended, "scb1 part x faceBegin 1 corner"), "File problem");
+    ASSERT_EQ(ended.FaceList().front()->CornerList().size(), 1u);
+    EXPECT_TRUE(support::SameBits(ended.FaceList().front()->CornerList().front()->Position(),
+                                  CGeoVector(0, 0, 0)));
+    ExpectValidTopology(broken, false);
+    ExpectValidTopology(ended, false);
 }

@@ -3,21 +3,11 @@
 #include "mgmesh/io/detail/TokenReader.h"
 #include "IoSupport.h"
 #include "support/ChunkBuffer.h"
+#include "support/StreamReference.h"
 
 using mgmesh::detail::TokenReader;
 
 namespace {
-
-// The reference: the stream's own extraction.
-struct PlainReader {
-    std::istream& in;
-    bool Word(std::string& w) { return bool(in >> w); }
-    bool Int(int& n) { return bool(in >> n); }
-    bool Long(long& n) { return bool(in >> n); }
-    bool Float(float& f) { return bool(in >> f); }
-    void SkipLine(std::streamsize count) { in.ignore(count, '\n'); }
-    void Clear() { in.clear(); }
-};
 
 // One read (0 word, 1 int, 2 long, 3 float, 4 skip line, 5 clear) and all it left behind.
 template <class Reader> std::string Step(Reader& reader, std::istream& in, unsigned op) {
@@ -39,8 +29,7 @@ template <class Reader> std::string Step(Reader& reader, std::istream& in, unsig
     }
     std::ostringstream s;
     s << "result " << result << " threw " << threw << " word \"" << word << "\" int " << n
-      << " long " << l << " float " << std::hexfloat << f << " state " << in.rdstate() << " at "
-      << in.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in);
+      << " long " << l << " float " << std::hexfloat << f << ' ' << support::StreamState(in);
     return s.str();
 }
 
@@ -121,7 +110,7 @@ TEST(TokenReader, AgreesWithTheStreamsOwnExtraction) {
             in->exceptions(setup == 3 ? std::ios_base::failbit : std::ios_base::goodbit);
             in->tie(setup != 4 ? nullptr : in == &plainStream ? &plainOut : &fastOut);
         }
-        PlainReader plain{plainStream};
+        support::PlainReader plain{plainStream};
         TokenReader fast(fastStream);
         std::string ops;
         for (int i = 1 + int(random() % 16); i > 0; --i) {

@@ -17,10 +17,8 @@ std::string Block(const std::string& groups) {
     return "HEADER h2\n" + groups + "END e1 e2\n";
 }
 
-// Reads from a stream that carries a decimal comma, which the reader must not follow.
 std::string Load(MgObject& object, const std::string& text, MyProgressNotify* progress = nullptr) {
-    std::istringstream in(text);
-    in.imbue(io::CommaLocale());
+    std::istringstream in = io::CommaStream(text);
     return object.LoadTRG(in, progress);
 }
 
@@ -29,7 +27,7 @@ std::string Load(MgObject& object, const std::string& text, MyProgressNotify* pr
 TEST(Trg, ReadsBlocksAndFaceGroupsUpToAnotherWord) {
     MgObject object;
     shapes::TwoFacetSquare(object); // faces already there stay
-    io::Progress progress;
+    support::CountingProgress progress;
     // the second record at a lies within 0.01 of the first: its own UV and normal are ignored
     const std::string square = a + b + c + "9 9 0.01 -0.01 0.0099 0 0 -1\n" + c + d;
     const std::string text = "name\n" + Block(Group(1, square)) +

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "support/Walks.h"
-
+#include "mgmesh/mgmesh.h"
 #include "mgmesh/model/detail/VertexLookup.h"
-#include "support/Shapes.h"
+#include "support/Coordinates.h"
+#include "support/Walks.h"
 
 using mgmesh::detail::VertexLookup;
 using support::WalkClose;
@@ -22,26 +22,11 @@ MgVertex* Add(MgFace* face, const CGeoVector& p) {
     return face->AddVertex(p, CGeoVector(), kUV);
 }
 
-// Coordinates that stress the searches: repeats, box boundaries, signed zeros, huge values.
-float Coordinate(std::mt19937& rng) {
-    static const float specials[] = {0.0f,   -0.0f,       0.01f,        -0.01f, 0.02f,
-                                     0.005f, 1e30f,       -1e30f,       1e-30f, INFINITY,
-                                     NAN,    16777216.0f, 0.0099999998f};
-    switch (rng() % 4) {
-    case 0:
-        return specials[rng() % (sizeof specials / sizeof *specials)];
-    case 1:
-        return float(int(rng() % 7) - 3) * 0.01f; // a lattice at the merge distance
-    case 2:
-        return std::nextafter(float(int(rng() % 5)) * 0.01f, (rng() & 1) ? 1.0f : -1.0f);
-    default:
-        return std::uniform_real_distribution<float>(-0.05f, 0.05f)(rng);
-    }
-}
-
+// Coordinates about the close search's 0.01: repeats, box boundaries, signed zeros, huge values.
 CGeoVector Point(std::mt19937& rng) {
-    const float x = Coordinate(rng), y = Coordinate(rng), z = Coordinate(rng);
-    return CGeoVector(x, y, z);
+    static const support::CoordinateMix mix{0.01f, {0.0f}, false};
+    const float x = support::StressCoordinate(rng, mix), y = support::StressCoordinate(rng, mix);
+    return CGeoVector(x, y, support::StressCoordinate(rng, mix));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "mgmesh/mgmesh.h"
 #include "support/Check.h"
+#include "support/Progress.h"
 #include "support/Shapes.h"
 #include "support/Topology.h"
 
@@ -83,10 +84,7 @@ TEST(CMgMultiObject, OwnsItsObjectsAndRebuildsTheOriginalOnRequest) {
 }
 
 TEST(CMgMultiObject, LoadsAFileThroughTheFactoryAndAddsToWhatIsThere) {
-    struct Progress : MyProgressNotify {
-        int steps = 0;
-        void Step() override { ++steps; }
-    } progress;
+    support::CountingProgress progress;
     TaggedMulti multi;
     multi.Init();
     std::ifstream file(kBracket);

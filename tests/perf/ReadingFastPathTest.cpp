@@ -12,12 +12,14 @@
 
 #include <gtest/gtest.h>
 
-#include "ModelSignature.h"
 #include "mgmesh/io/detail/NumberScan.h"
 #include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/mgmesh.h"
 #include "support/ChunkBuffer.h"
+#include "support/ModelText.h"
+#include "support/Progress.h"
 #include "support/Shapes.h"
+#include "support/StreamReference.h"
 
 using mgmesh::detail::TokenReader;
 
@@ -110,8 +112,7 @@ TEST(BufferedTokens, PlainNumbersAreReadAsTheStreamReadsThem) {
             ++floats;
             std::istringstream in(text);
             float expected = 0;
-            in >> expected;
-            ASSERT_FALSE(in.fail()) << text;
+            ASSERT_TRUE(support::PlainReader{in}.Float(expected)) << text;
             ASSERT_EQ(Bits(f), Bits(expected)) << text;
             ASSERT_EQ(std::streamoff(in.tellg()), end - first) << text;
         }
@@ -119,13 +120,11 @@ TEST(BufferedTokens, PlainNumbersAreReadAsTheStreamReadsThem) {
             ++longs;
             std::istringstream in(text), inInt(text);
             long expected = 0;
-            in >> expected;
-            ASSERT_FALSE(in.fail()) << text;
+            ASSERT_TRUE(support::PlainReader{in}.Long(expected)) << text;
             ASSERT_EQ(l, expected) << text;
             ASSERT_EQ(std::streamoff(in.tellg()), end - first) << text;
             int n = 0;
-            inInt >> n;
-            ASSERT_EQ(!inInt.fail(), l >= INT_MIN && l <= INT_MAX) << text;
+            ASSERT_EQ(support::PlainReader{inInt}.Int(n), l >= INT_MIN && l <= INT_MAX) << text;
         }
     }
     // most numbers are plain, so the comparisons above ran often
@@ -154,30 +153,23 @@ TEST(BufferedTokens, BoundedWordsAreReadAsTheStreamReadsWords) {
         for (int i = 0; i < 10; ++i) {
             const std::size_t capacity = random() % 25;
             std::string expected;
-            const bool read = bool(plain >> expected);
+            const bool read = support::PlainReader{plain}.Word(expected);
             char kept[32];
             std::size_t length = 99;
             ASSERT_EQ(reader.Word(kept, capacity, length), read) << text;
             ASSERT_EQ(std::string(kept, length), read ? expected.substr(0, capacity) : "");
-            ASSERT_EQ(fast.rdstate(), plain.rdstate()) << text;
-            ASSERT_EQ(fast.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in),
-                      plain.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in));
+            ASSERT_EQ(support::StreamState(fast), support::StreamState(plain)) << text;
         }
     }
 }
 
 namespace {
 
-struct Progress : MyProgressNotify {
-    int steps = 0;
-    void Step() override { ++steps; }
-};
-
 // What a load left: the message thrown (or "-"), the stream's state and position, the
 // result, the progress count and the model.
 template <class Load> std::string Outcome(std::istream& in, Load load, bool withProgress) {
     MgObject object;
-    Progress progress;
+    support::CountingProgress progress;
     std::string result, thrown = "-";
     try {
         result = load(object, in, withProgress ? &progress : nullptr);
@@ -185,10 +177,9 @@ template <class Load> std::string Outcome(std::istream& in, Load load, bool with
         thrown = message;
     }
     std::ostringstream s;
-    s << thrown << " | " << result << " | state " << in.rdstate() << " at "
-      << in.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in) << " | steps "
+    s << thrown << " | " << result << " | " << support::StreamState(in) << " | steps "
       << progress.steps << '\n'
-      << perf::Signature(object);
+      << support::ModelText(object);
     return s.str();
 }
 
@@ -262,6 +253,57 @@ TEST(StlFastPath, LoadsWhatTheTokenByTokenReadLoads) {
     std::mt19937 random(3);
     for (int round = 0; round < 400; ++round)
         ExpectSameLoads(Disturb(StlText(random), random), LoadStl, unsigned(round + 1));
+}
+
+namespace {
+
+// A face that notes where its object's stream stood when each of its facets was made.
+struct WatchingFace : MgFace {
+    WatchingFace(MgObject* object, std::istream& in, std::vector<long>& made)
+        : MgFace(object), in(in), made(made) {}
+    MgFacet* NewFacet() override {
+        made.push_back(long(in.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in)));
+        return MgFace::NewFacet();
+    }
+    std::istream& in;
+    std::vector<long>& made;
+};
+
+struct WatchingObject : MgObject {
+    WatchingObject(std::istream& in, std::vector<long>& made) : in(in), made(made) {}
+    MgFace* NewFace() override { return new WatchingFace(this, in, made); }
+    std::istream& in;
+    std::vector<long>& made;
+};
+
+} // namespace
+
+// Whole blocks are read from the buffered text, and with no progress receiver to see it, each
+// facet is built only once the next block has been read (the lookups of its corners overlap
+// that read); a receiver sees every facet built as its block is read.
+TEST(StlFastPath, ReadsWholeBlocksFromTheBufferAndBuildsEachFacetOneBlockBehind) {
+    std::mt19937 random(8);
+    std::string text = StlText(random);
+    if (text.find("endsolid") == std::string::npos)
+        text += "endsolid test\n";
+    std::vector<long> blockEnds; // the end of each block's "endfacet"
+    for (std::size_t at = text.find("endfacet"); at != std::string::npos;
+         at = text.find("endfacet", at + 1))
+        blockEnds.push_back(long(at + 8));
+    ASSERT_GE(blockEnds.size(), 3u);
+    for (bool withProgress : {true, false}) {
+        std::istringstream in(text);
+        std::vector<long> made;
+        WatchingObject object(in, made);
+        support::CountingProgress progress;
+        object.LoadSTL(in, withProgress ? &progress : nullptr);
+        std::vector<long> expected = blockEnds;
+        if (!withProgress) { // the last facet is built once "endsolid" is no facet block
+            expected.erase(expected.begin());
+            expected.push_back(blockEnds.back());
+        }
+        EXPECT_EQ(made, expected) << (withProgress ? "with" : "without") << " progress";
+    }
 }
 
 TEST(ScbFastPath, LoadsWhatTheTokenByTokenReadLoads) {

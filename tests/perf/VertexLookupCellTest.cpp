@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include "support/Walks.h"
-
 #include "mgmesh/mgmesh.h"
 #include "mgmesh/model/detail/VertexLookup.h"
+#include "support/Coordinates.h"
+#include "support/Walks.h"
 
 using mgmesh::detail::VertexLookup;
 using support::WalkClose;
@@ -19,35 +19,30 @@ namespace {
 
 const float kUV[2] = {0, 0};
 
-// A coordinate near a cell border, near the clamped outer cells, or anywhere in between.
-float Coordinate(std::mt19937& random) {
-    // cell borders near the origin, then where the outermost cells begin, and beyond
+// Coordinates about the close search's 0.01 near cell borders by the origin, where the
+// outermost (clamped) cells begin, and beyond.
+support::CoordinateMix CellBorders() {
     const float cell = float(VertexLookup::kCellSize);
     const float far = float(VertexLookup::kCellSize * (1 << 30));
-    const float kBases[] = {0.0f, cell, -cell, 2 * cell, 11 * cell, -60 * cell,
-                            far,  -far, 2e9f,  -3e12f,   1e30f};
-    static const float kOffsets[] = {0.0f,   0.01f,   -0.01f, 0.0100001f, -0.0100001f,
-                                     0.005f, -0.015f, 0.02f,  0.0099999f};
-    const float base = kBases[random() % (random() % 3 ? 6 : 11)];
-    float offset = kOffsets[random() % 9];
-    if (random() % 3 == 0)
-        offset = std::uniform_real_distribution<float>(-0.03f, 0.03f)(random);
-    float c = base + offset;
-    if (random() % 4 == 0)
-        c = std::nextafter(c, random() % 2 ? INFINITY : -INFINITY);
-    return c;
+    support::CoordinateMix mix;
+    mix.borders = {0.0f, cell, -cell, 2 * cell, 11 * cell, -60 * cell,
+                   far,  -far, 2e9f,  -3e12f,   1e30f};
+    return mix;
 }
 
 } // namespace
 
 TEST(VertexLookupCells, CloseIndexAgreesWithTheWalkAcrossCellBorders) {
     std::mt19937 random(77);
+    const support::CoordinateMix mix = CellBorders();
     for (int round = 0; round < 300; ++round) {
         MgObject object;
         MgFace* face = object.NewFace();
         VertexLookup lookup(face, VertexLookup::Close);
         for (int step = 0; step < 200; ++step) {
-            const CGeoVector p(Coordinate(random), Coordinate(random), Coordinate(random));
+            const float x = support::StressCoordinate(random, mix);
+            const float y = support::StressCoordinate(random, mix);
+            const CGeoVector p(x, y, support::StressCoordinate(random, mix));
             if (random() % 3 == 0) {
                 face->AddVertex(p, CGeoVector(), kUV);
             } else if (random() % 20 == 0 && face->NumVertices() > 0) {

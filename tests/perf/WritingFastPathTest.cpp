@@ -1,5 +1,5 @@
-// The SCB writer's own number formatting and line buffer against the stream's insertions,
-// written out here line by line as the format lays them out.
+// The SCB writer's own number formatting and line buffer against the stream's insertions
+// (support::InsertScbFaces), on lines longer than the writer's buffer.
 #include <cstring>
 #include <random>
 #include <sstream>
@@ -9,45 +9,16 @@
 
 #include "mgmesh/mgmesh.h"
 #include "support/Shapes.h"
+#include "support/StreamReference.h"
 
 namespace {
 
-// The format with plain stream insertion, for faces whose items the writer numbers in order.
+// The whole file by plain stream insertion.
 std::string Reference(const MgObject& object, int precision) {
     std::ostringstream out;
     out.precision(precision);
     out << "scb1\npart name\n";
-    for (const MgFace* face : object.FaceList()) {
-        out << "\tfaceBegin " << face->GeoFaceId() << "\n\t\ttolerance " << face->GeoTolerance()
-            << "\n";
-        int n = 0;
-        for (const MgVertex* v : face->VertexList()) {
-            const CGeoVector& p = v->Vertex();
-            const CGeoVector& m = v->Normal();
-            out << "\t\tvertex " << n++ << ' ' << v->GeoUV()[0] << ' ' << v->GeoUV()[1] << ' '
-                << p.x << ' ' << p.y << ' ' << p.z << ' ' << m.x << ' ' << m.y << ' ' << m.z
-                << "\n";
-        }
-        n = 0;
-        for (const MgFacet* f : face->FacetList()) {
-            out << "\t\tfacet " << n++ << '\t';
-            for (int i = 0; i < 3; ++i)
-                out << reinterpret_cast<std::intptr_t>(f->Vertex(i)->AuxData()) << ' ';
-            out << '\t';
-            for (int i = 0; i < 3; ++i)
-                out << (f->Neighbor(i) ? reinterpret_cast<std::intptr_t>(f->Neighbor(i)->AuxData())
-                                       : -1)
-                    << ' ';
-            out << "\n";
-        }
-        for (const MgEdge* e : face->EdgeList()) {
-            out << "\t\tedge";
-            for (const MgVertex* v : e->VertexList())
-                out << ' ' << reinterpret_cast<std::intptr_t>(v->AuxData());
-            out << "\n";
-        }
-        out << "\tfaceEnd\n";
-    }
+    support::InsertScbFaces(out, object);
     return out.str();
 }
 

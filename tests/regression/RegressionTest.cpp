@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include "Targets.h"
+#include "mgmesh/mgmesh.h"
+#include "support/Shapes.h"
 
 namespace {
 
@@ -88,8 +90,7 @@ template <class F> std::string FindingOf(F f) {
 }
 
 MgFace* Square(MgObject& object) {
-    mgfuzz::ShapeParams square;
-    MgFace* face = mgfuzz::BuildShape(object, square);
+    MgFace* face = shapes::Grid(object, 1, 1);
     face->RebuildEdges();
     return face;
 }
@@ -120,6 +121,21 @@ TEST(Invariants, NoticeALinkOutOfTheFace) {
     f->SetNeighbor(0, other->FacetList().front());
     EXPECT_NE(FindingOf([&] { mgfuzz::CheckObject(object); }).find("neighbour"), std::string::npos);
     f->SetNeighbor(0, saved);
+}
+
+// Links promised to be mutual are checked only where asked for: the targets' faces may hold
+// one-sided links.
+TEST(Invariants, NoticeALinkNotReturnedWhereLinksMustBeMutual) {
+    MgObject object;
+    MgFace* face = Square(object);
+    MgFacet* f = face->FacetList().front();
+    MgFacet* g = face->FacetList().back();
+    for (int i = 0; i < 3; ++i)
+        if (g->Neighbor(i) == f)
+            g->SetNeighbor(i, nullptr); // one-sided: f still points at g
+    EXPECT_NE(support::BrokenInvariant(object, true).find("not returned"), std::string::npos);
+    EXPECT_EQ(support::BrokenInvariant(object, false), "");
+    EXPECT_EQ(FindingOf([&] { mgfuzz::CheckObject(object); }), "");
 }
 
 TEST(Invariants, NoticeACornerOnADeletedEdge) {

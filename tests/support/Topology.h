@@ -1,11 +1,25 @@
-// The model's invariants, checked by the tests after every operation.
+// The model's invariants as test failures: support::BrokenInvariant behind gtest.
 #pragma once
 
-#include "mgmesh/mgmesh.h"
+#include <string>
 
-/// Reference counts equal the facet slots and edge entries holding each vertex (vertices
-/// that nothing holds have count 0); every item's parent is the face; every facet and edge
-/// vertex is in the face's vertex list; counts equal list lengths. With `mutualLinks`,
-/// every neighbour link is returned by the neighbour.
-void ExpectValidTopology(const MgFace* face, bool mutualLinks = true);
-void ExpectValidTopology(const MgObject& object, bool mutualLinks = true);
+#include <gtest/gtest.h>
+
+#include "mgmesh/mgmesh.h"
+#include "support/Invariants.h"
+
+/// Fails the test with the first broken invariant of the face (see support::BrokenInvariant).
+/// With `mutualLinks`, every neighbour link must be returned by the neighbour; pass false
+/// where the operation promises nothing about the links' other ends.
+inline void ExpectValidTopology(const MgFace* face, bool mutualLinks = true) {
+    const std::string problem = support::BrokenInvariant(face, mutualLinks);
+    if (!problem.empty())
+        ADD_FAILURE() << problem;
+}
+
+/// ExpectValidTopology for every face of the object, and the object's own counts and bounds.
+inline void ExpectValidTopology(const MgObject& object, bool mutualLinks = true) {
+    const std::string problem = support::BrokenInvariant(object, mutualLinks);
+    if (!problem.empty())
+        ADD_FAILURE() << problem;
+}

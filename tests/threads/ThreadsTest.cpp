@@ -15,6 +15,7 @@
 
 #include "mgmesh/mgmesh.h"
 #include "support/Corpus.h"
+#include "support/ModelText.h"
 #include "support/Shapes.h"
 
 namespace {
@@ -32,11 +33,12 @@ std::string Corpus(const std::string& name) {
     return ReadText(testsupport::CorpusStl() + name);
 }
 
-// What a job made, as text: its objects saved, with their counts.
+// What a job made, as text: its objects item by item and saved, with their counts.
 std::string Describe(const MgObject& object) {
     std::ostringstream out;
     out << object.FaceList().size() << ' ' << object.NumVertices() << ' ' << object.NumFacets()
-        << ' ' << object.NumEdges() << ' ' << object.Area() << '\n';
+        << ' ' << object.NumEdges() << ' ' << object.Area() << '\n'
+        << support::ModelText(object);
     object.SaveSCB(out, "result");
     return out.str();
 }
