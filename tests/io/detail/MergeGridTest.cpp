@@ -12,7 +12,7 @@
 
 using mgmesh::detail::MergeGrid;
 
-TEST(MergeGridCells, FindAgreesWithTheWalkAcrossCellBorders) {
+TEST(MergeGrid, FindAgreesWithTheWalkAcrossCellBorders) {
     std::mt19937 random(31);
     for (float threshold : {0.005f, 0.1f, 3e-7f, 1000.0f}) {
         // every power of two that can be the cell width, and so every border it can have

@@ -24,7 +24,7 @@ std::string Load(MgObject& object, const std::string& text, MyProgressNotify* pr
 
 } // namespace
 
-TEST(Trg, ReadsBlocksAndFaceGroupsUpToAnotherWord) {
+TEST(TrgReader, ReadsBlocksAndFaceGroupsUpToAnotherWord) {
     MgObject object;
     shapes::TwoFacetSquare(object); // faces already there stay
     support::CountingProgress progress;
@@ -58,16 +58,4 @@ TEST(Trg, ReadsBlocksAndFaceGroupsUpToAnotherWord) {
     std::istringstream body("h1 h2 " + Group(8, kSquare) + "END");
     object.LoadFromTRG(body);
     EXPECT_EQ(object.FaceList().back()->GeoFaceId(), 8);
-}
-
-TEST(Trg, EveryPrefixAndDamagedFileGivesAValidModel) {
-    io::ExpectRobust(
-        "model\n" + Block(Group(1, kSquare) + Group(2, kBowtie)) + Block(Group(3, kSquare)),
-        "Bad face structure",
-        [](MgObject& object, const std::string& input) {
-            Load(object, input);
-            for (const MgFace* face : object.FaceList())
-                ASSERT_FALSE(face->Corrupt());
-        },
-        true);
 }

@@ -1,4 +1,5 @@
-// The ASCII STL reader: what it builds, how it merges corners, and how it fails.
+// The ASCII STL reader: what it builds, how it merges corners, how it fails, and its fast paths
+// (whole blocks read from the buffer, facets built one block behind) against the plain read.
 #include "IoSupport.h"
 
 namespace {
@@ -35,6 +36,28 @@ const char* Load(MgObject& object, std::istream& in, MyProgressNotify* progress 
         return message;
     }
     return nullptr;
+}
+
+std::string StlText(std::mt19937& random) {
+    MgObject object;
+    MgFace* face =
+        random() % 2 ? shapes::Grid(object, 1 + int(random() % 4), 2) : shapes::Tetrahedron(object);
+    std::string text = "solid test\n";
+    char line[200];
+    for (const MgFacet* f : face->FacetList()) {
+        std::snprintf(line, sizeof line, "  facet normal %e %e %e\n    outer loop\n",
+                      double(random() % 3) - 1, 0.5, -0.25);
+        text += line;
+        for (int i = 0; i < 3; ++i) {
+            const CGeoVector p =
+                f->Vertex(i)->Vertex() * 1.37f + CGeoVector(0.004f, 0, 0) * float(i);
+            std::snprintf(line, sizeof line, "      vertex %.7g %e %g\n", double(p.x), double(p.y),
+                          double(p.z));
+            text += line;
+        }
+        text += "    endloop\n  endfacet\n";
+    }
+    return text + (random() % 4 ? "endsolid test\n" : "");
 }
 
 } // namespace
@@ -77,14 +100,6 @@ TEST(StlReader, ThrowsItsTextsAndKeepsWhatWasBuilt) {
         std::string rest;
         EXPECT_TRUE(message || (std::getline(in, rest) && rest == " nothing")); // not read
     }
-    io::ExpectRobust(
-        Solid(kSquare), "File problem|Unsupported file",
-        [](MgObject& object, const std::string& input) {
-            std::istringstream in(input);
-            if (const char* message = Load(object, in))
-                throw message;
-        },
-        false);
 }
 
 // The load merges through an index; the walk over the vertex list (FindCloseVertex with no
@@ -126,5 +141,68 @@ TEST(StlReader, MergesAsTheWalkOverTheVertexList) {
             for (int i = 0; i < 3; ++i)
                 ASSERT_EQ(io::IndexIn(face->VertexList(), (*a)->Vertex(i)),
                           io::IndexIn(reference->VertexList(), (*b)->Vertex(i)));
+    }
+}
+
+TEST(StlReader, FastPathsLoadWhatTheTokenByTokenReadLoads) {
+    std::mt19937 random(3);
+    for (int round = 0; round < 400; ++round)
+        io::ExpectSameLoads(
+            io::Disturb(StlText(random), random),
+            [](MgObject& o, std::istream& in, MyProgressNotify* p) {
+                o.LoadSTL(in, p);
+                return std::string();
+            },
+            unsigned(round + 1));
+}
+
+namespace {
+
+// A face that notes where its object's stream stood when each of its facets was made.
+struct WatchingFace : MgFace {
+    WatchingFace(MgObject* object, std::istream& in, std::vector<long>& made)
+        : MgFace(object), in(in), made(made) {}
+    MgFacet* NewFacet() override {
+        made.push_back(long(in.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in)));
+        return MgFace::NewFacet();
+    }
+    std::istream& in;
+    std::vector<long>& made;
+};
+
+struct WatchingObject : MgObject {
+    WatchingObject(std::istream& in, std::vector<long>& made) : in(in), made(made) {}
+    MgFace* NewFace() override { return new WatchingFace(this, in, made); }
+    std::istream& in;
+    std::vector<long>& made;
+};
+
+} // namespace
+
+// Whole blocks are read from the buffered text, and with no progress receiver to see it, each
+// facet is built only once the next block has been read (the lookups of its corners overlap
+// that read); a receiver sees every facet built as its block is read.
+TEST(StlReader, ReadsWholeBlocksFromTheBufferAndBuildsEachFacetOneBlockBehind) {
+    std::mt19937 random(8);
+    std::string text = StlText(random);
+    if (text.find("endsolid") == std::string::npos)
+        text += "endsolid test\n";
+    std::vector<long> blockEnds; // the end of each block's "endfacet"
+    for (std::size_t at = text.find("endfacet"); at != std::string::npos;
+         at = text.find("endfacet", at + 1))
+        blockEnds.push_back(long(at + 8));
+    ASSERT_GE(blockEnds.size(), 3u);
+    for (bool withProgress : {true, false}) {
+        std::istringstream in(text);
+        std::vector<long> made;
+        WatchingObject object(in, made);
+        support::CountingProgress progress;
+        object.LoadSTL(in, withProgress ? &progress : nullptr);
+        std::vector<long> expected = blockEnds;
+        if (!withProgress) { // the last facet is built once "endsolid" is no facet block
+            expected.erase(expected.begin());
+            expected.push_back(blockEnds.back());
+        }
+        EXPECT_EQ(made, expected) << (withProgress ? "with" : "without") << " progress";
     }
 }
