@@ -118,6 +118,19 @@ inline bool ParseFloat(std::string_view text, float& value) {
     return error == std::errc() && end == last;
 }
 
+/// The double written in `text`, as ParseFloat reads a float.
+inline bool ParseDouble(std::string_view text, double& value) {
+    if (!text.empty() && text[0] == '+' && text.size() > 1 && text[1] != '-')
+        text.remove_prefix(1);
+    const char* last = text.data() + text.size();
+    auto [end, error] = std::from_chars(text.data(), last, value);
+    if (error == std::errc::result_out_of_range && end == last) {
+        value = text[0] == '-' ? -HUGE_VAL : HUGE_VAL; // or a value too small: nearly 0
+        return true;
+    }
+    return error == std::errc() && end == last;
+}
+
 /// The integer written in `text` (an optional sign, then decimal digits).
 inline bool ParseInteger(std::string_view text, long long& value) {
     if (!text.empty() && text[0] == '+' && text.size() > 1 && text[1] != '-')
