@@ -100,6 +100,15 @@ private:
     bool m_ended = false;
 };
 
+/// What a decimal number beyond the double range rounds to: ±infinity when its exponent is
+/// large, ±0 when it is a large negative one.
+inline double BeyondDouble(std::string_view text) {
+    const double sign = text[0] == '-' ? -1.0 : 1.0;
+    const std::size_t e = text.find_first_of("eE");
+    const bool tiny = e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
+    return tiny ? sign * 0.0 : sign * HUGE_VAL;
+}
+
 /// The float written in `text` (an optional '+' or '-', then what from_chars reads), rounded
 /// once to binary32; values beyond the range become ±infinity, tiny ones 0 or subnormal.
 inline bool ParseFloat(std::string_view text, float& value) {
@@ -111,7 +120,7 @@ inline bool ParseFloat(std::string_view text, float& value) {
         double wide = 0;
         auto [wideEnd, wideError] = std::from_chars(text.data(), last, wide);
         if (wideError == std::errc::result_out_of_range) // beyond even a double
-            wide = text[0] == '-' ? -HUGE_VAL : HUGE_VAL;
+            wide = BeyondDouble(text);
         value = static_cast<float>(wide);
         return wideEnd == last;
     }
@@ -125,7 +134,7 @@ inline bool ParseDouble(std::string_view text, double& value) {
     const char* last = text.data() + text.size();
     auto [end, error] = std::from_chars(text.data(), last, value);
     if (error == std::errc::result_out_of_range && end == last) {
-        value = text[0] == '-' ? -HUGE_VAL : HUGE_VAL; // or a value too small: nearly 0
+        value = BeyondDouble(text);
         return true;
     }
     return error == std::errc() && end == last;
