@@ -38,7 +38,7 @@ TEST(Obj, ModelsReadBackFaceByFace) {
 
 TEST(Obj, ReadsIndicesAsTheFileSharesThem) {
     const std::string text = "# a quad, then a group\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
-                             "vt 0.5\nvn 0 0 1\nf 1 2 3 4\nf -4/1/1 -2//-1 -1\n"
+                             "vt 0.5\nvn 0 0 1\nf 1 2 3 4 # a comment\nf -4/1/1 -2//-1 -1\n"
                              "g second\nusemtl skipped\nv 2 2 2\nf 1 5 2\n";
     MgObject object;
     ASSERT_EQ(Load(text, object), "");

@@ -64,6 +64,7 @@ public:
 
 private:
     void Handle(std::string_view line) {
+        line = line.substr(0, line.find('#')); // a comment may end any line
         const std::string_view key = NextWord(line);
         if (key == "v")
             Numbers<3>(line, 3, m_positions);
