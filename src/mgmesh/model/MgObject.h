@@ -110,13 +110,14 @@ public:
     /// facets with an empty slot.
     void SaveOBJ(std::ostream& out) const;
     /// Reads "v", "vt", "vn" and "f" lines (1-based and negative indices, polygons as fans, a
-    /// polygon of fewer than three corners makes none; other lines are skipped) into one new face
-    /// with id 0 per "g" or "o" group that has facets, or one face where there is none. A face has
-    /// a vertex per distinct v/vt/vn index triple its facets use, ordered by those indices, with
-    /// the normal (normal count 0) and UV named; no merging. One Step() per line. Throws "Bad OBJ
-    /// line" for a v, vt, vn or f line with too few or unreadable numbers, "Bad OBJ index" for an
-    /// index of 0 or one that names no line before it, "File problem" when the stream fails; the
-    /// facets of the lines before stay. Near-linear.
+    /// polygon of fewer than three corners makes none; other lines and text after "#" are
+    /// skipped) into one new face with id 0 per "g" or "o" group that has facets, or one face
+    /// where there is none. A face has a vertex per distinct v/vt/vn index triple its facets
+    /// use, ordered by those indices, with the normal (normal count 0) and UV named; no
+    /// merging. One Step() per line. Throws "Bad OBJ line" for a v, vt, vn or f line with too
+    /// few or unreadable numbers, "Bad OBJ index" for an index of 0 or one that names no line
+    /// before it, "File problem" when the stream fails; the facets of the lines before stay.
+    /// Memory grows with the input only. Near-linear.
     void LoadOBJ(std::istream& in, MyProgressNotify* progress = nullptr);
     /// Writes all faces as one: the vertices in list order (x y z, nx ny nz, u v as float)
     /// and a "vertex_indices" list per facet, ASCII or binary_little_endian. Drops the face
