@@ -53,7 +53,13 @@ TEST(StlWriter, WritesFacetNormalsAndShortestNumbers) {
 }
 
 TEST(StlWriter, ModelsReadBackWithTheirVerticesAndFacets) {
-    std::vector<std::string> texts;
+    MgObject grid; // without the corpus, a bumped grid far from the origin
+    shapes::Params params;
+    params.nx = 7, params.ny = 5, params.bump = 0.013f, params.offset = CGeoVector(1e4f, -3, 0);
+    shapes::Build(grid, params);
+    std::ostringstream gridText;
+    grid.SaveSTL(gridText);
+    std::vector<std::string> texts = {gridText.str()};
     if (testsupport::HaveCorpus())
         for (const char* name : {"numpy-stl_bwb.stl", "admesh_block_normal-directions-bad.stl",
                                  "trimesh_1002_tray_bottom.STL", "numpy-stl_Cube.stl"}) {
