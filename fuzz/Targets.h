@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "Finding.h"
+#include "FormatTargets.h"
 #include "HostImportTarget.h"
 #include "Operations.h"
 #include "RoundTrip.h"
@@ -224,8 +225,8 @@ struct Target {
 };
 
 /// Every target, by the name of its fuzzer and of its folders of seeds and regression inputs.
-inline const Target (&AllTargets())[7] {
-    static const Target targets[7] = {
+inline const Target (&AllTargets())[10] {
+    static const Target targets[10] = {
         {"load_scb", LoadScbTarget},
         {"load_from_scb", LoadFromScbTarget},
         {"load_stl", LoadStlTarget},
@@ -233,6 +234,9 @@ inline const Target (&AllTargets())[7] {
         {"multi_load_scb", MultiLoadScbTarget},
         {"host_import", HostImportTarget},
         {"operations", OperationsTarget},
+        {"load_binary_stl", LoadBinaryStlTarget},
+        {"load_obj", LoadObjTarget},
+        {"load_ply", LoadPlyTarget},
     };
     return targets;
 }

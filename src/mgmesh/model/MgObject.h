@@ -82,6 +82,58 @@ public:
     /// Builds one face from the host's record and returns it; `hostFace` becomes its face id.
     MgFace* FillFacesInObj(const HostAPILinearFace& linearFace, void* hostFace);
 
+    // Exchange formats beyond the library's own (each in its own source file). Every reader
+    // appends and keeps what it built before a failure; it allocates only as the input grows.
+
+    /// Reads a binary STL file (80 header bytes, a little-endian facet count, 50 bytes a
+    /// facet) into one new face with id 0, exactly as LoadSTL reads the ASCII text of the same
+    /// binary32 values: corners merged through FindCloseVertex, AddNormal with the stored
+    /// normal, 7 Step() calls a facet. NaN and infinite values are taken as they stand. Throws
+    /// "File problem" when the input ends before the header's end or the counted facets (the
+    /// facets read stay); bytes after the last counted facet are not read. Linear.
+    void LoadBinarySTL(std::istream& in, MyProgressNotify* progress = nullptr);
+    /// Binary when the remaining length is 84 + 50 x the stored count; otherwise ASCII when the
+    /// input starts (after blanks) with "solid": LoadSTL reads it, and again every further
+    /// solid that follows its "endsolid" line, one face each; otherwise binary. Throws what
+    /// those readers throw. A stream that cannot tell its length is read whole into memory.
+    void LoadAnySTL(std::istream& in, MyProgressNotify* progress = nullptr);
+    /// Writes every face in list order: ASCII as one solid per face ("face0", "face1", ...),
+    /// binary as one solid of all facets. Facet normals are the unit normals of the corners;
+    /// numbers read back as the same binary32 values. Drops what STL cannot hold: vertex
+    /// normals and UVs, face ids, tolerances and flags, edges, corners, neighbour links,
+    /// vertices that no facet uses, facets with an empty slot, and (binary) the face bounds.
+    /// Reading back merges vertices closer than 0.01 per axis.
+    void SaveSTL(std::ostream& out, bool binary = false) const;
+    /// Writes one "g" group per face, "v", "vt" and "vn" lines per vertex in list order and
+    /// "f a/a/a b/b/b c/c/c" per facet. Drops face ids, tolerances and flags, edges, corners,
+    /// neighbour links, normal counts, faces without facets, vertices that no facet uses and
+    /// facets with an empty slot.
+    void SaveOBJ(std::ostream& out) const;
+    /// Reads "v", "vt", "vn" and "f" lines (1-based and negative indices, polygons as fans, a
+    /// polygon of fewer than three corners makes none; other lines and text after "#" are
+    /// skipped) into one new face with id 0 per "g" or "o" group that has facets, or one face
+    /// where there is none. A face has a vertex per distinct v/vt/vn index triple its facets
+    /// use, ordered by those indices, with the normal (normal count 0) and UV named; no
+    /// merging. One Step() per line. Throws "Bad OBJ line" for a v, vt, vn or f line with too
+    /// few or unreadable numbers, "Bad OBJ index" for an index of 0 or one that names no line
+    /// before it, "File problem" when the stream fails; the facets of the lines before stay.
+    /// Memory grows with the input only. Near-linear.
+    void LoadOBJ(std::istream& in, MyProgressNotify* progress = nullptr);
+    /// Writes all faces as one: the vertices in list order (x y z, nx ny nz, u v as float)
+    /// and a "vertex_indices" list per facet, ASCII or binary_little_endian. Drops the face
+    /// bounds, face ids, tolerances and flags, edges, corners, neighbour links, normal counts
+    /// and facets with an empty slot.
+    void SavePLY(std::ostream& out, bool binary = false) const;
+    /// Reads ASCII and both binary PLY byte orders into one new face with id 0: a vertex per
+    /// "vertex" item (x y z; nx ny nz and u v or s t when present), facets from the
+    /// "vertex_indices" (or "vertex_index") list of each "face" item as fans; lists of fewer
+    /// than three make none; other elements and properties are skipped. One Step() per item.
+    /// Throws "Bad PLY header" (no "ply" line, an unknown format or type, a count beyond an
+    /// int, a vertex element without x y z, a face element without an integer index list, no
+    /// "end_header"), "Bad PLY data" (the input ends before the counted items, or a number does
+    /// not read), "Bad PLY index" (an index that names no vertex read before). Linear.
+    void LoadPLY(std::istream& in, MyProgressNotify* progress = nullptr);
+
 protected:
     void RecalcMinMax() const;
 

@@ -1,0 +1,94 @@
+// The fuzz targets of the exchange-format readers: binary and any-kind STL, OBJ and PLY. Each
+// reads the input, checks what was built, writes it back and reads that again.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+
+#include "Finding.h"
+#include "mgmesh/mgmesh.h"
+#include "support/ModelText.h"
+#include "support/Progress.h"
+
+namespace mgfuzz {
+
+using FormatLoad = std::function<void(MgObject&, std::istream&, MyProgressNotify*)>;
+
+/// Loads `bytes` into a new object; a thrown text must be one of `allowed`. Returns whether
+/// the load completed.
+inline bool LoadFormat(MgObject& object, const std::string& bytes, const FormatLoad& load,
+                       std::initializer_list<const char*> allowed, int& steps) {
+    std::istringstream in(bytes);
+    support::CountingProgress progress;
+    bool complete = true;
+    try {
+        load(object, in, &progress);
+    } catch (const char* message) {
+        complete = false;
+        bool known = false;
+        for (const char* text : allowed)
+            known = known || std::string(message) == text;
+        MGFUZZ_CHECK(known, std::string("unexpected message \"") + message + "\"");
+    }
+    steps = progress.steps;
+    CheckObject(object);
+    MGFUZZ_CHECK(!object.FaceList().empty(), "a load makes a face");
+    for (const MgFace* face : object.FaceList())
+        for (const MgFacet* f : face->FacetList())
+            for (int i = 0; i < 3; ++i)
+                MGFUZZ_CHECK(f->Vertex(i) && !f->Neighbor(i), "a read facet: vertices, no links");
+    return complete;
+}
+
+/// What a model written and read back keeps: its items' structure, and with `values` their
+/// values to the bit.
+inline void CheckWrittenBack(const MgObject& object, const std::string& written,
+                             const FormatLoad& load, bool values) {
+    MgObject back;
+    int steps = 0;
+    MGFUZZ_CHECK(LoadFormat(back, written, load, {}, steps), "a written model reads back");
+    support::TextOptions options;
+    options.values = values;
+    MGFUZZ_CHECK(support::ModelText(back, options) == support::ModelText(object, options),
+                 "a written model reads back the same");
+}
+
+inline void LoadBinaryStlTarget(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    MgObject object, any;
+    int steps = 0, anySteps = 0;
+    LoadFormat(object, bytes, &MgObject::LoadBinarySTL, {"File problem"}, steps);
+    MGFUZZ_CHECK(object.FaceList().size() == 1 && steps == 7 * object.NumFacets(),
+                 "one face, seven steps a facet");
+    LoadFormat(any, bytes, &MgObject::LoadAnySTL, {"File problem", "Unsupported file"}, anySteps);
+}
+
+inline void LoadObjTarget(const std::uint8_t* data, std::size_t size) {
+    MgObject object;
+    int steps = 0;
+    if (!LoadFormat(object, std::string(reinterpret_cast<const char*>(data), size),
+                    &MgObject::LoadOBJ, {"Bad OBJ line", "Bad OBJ index", "File problem"}, steps))
+        return;
+    std::ostringstream out;
+    object.SaveOBJ(out);
+    // NaN keeps no payload in text, so only the structure must come back
+    CheckWrittenBack(object, out.str(), &MgObject::LoadOBJ, false);
+}
+
+inline void LoadPlyTarget(const std::uint8_t* data, std::size_t size) {
+    MgObject object;
+    int steps = 0;
+    if (!LoadFormat(object, std::string(reinterpret_cast<const char*>(data), size),
+                    &MgObject::LoadPLY, {"Bad PLY header", "Bad PLY data", "Bad PLY index"}, steps))
+        return;
+    MGFUZZ_CHECK(object.FaceList().size() == 1, "one face");
+    std::ostringstream binary;
+    object.SavePLY(binary, true);
+    CheckWrittenBack(object, binary.str(), &MgObject::LoadPLY, true);
+}
+
+} // namespace mgfuzz
