@@ -85,11 +85,4 @@ TEST(Obj, ThrowsItsTextsAndKeepsTheFacetsBefore) {
         EXPECT_EQ(object.NumFacets(), facets) << text;
         ExpectValidTopology(object, false);
     }
-    io::ExpectRobust(
-        good + "vt 1 2\nvn 0 0 1\ng b\nf 1/1/1 -1/1/1 2//1 3/1\n", "Bad OBJ line|Bad OBJ index",
-        [](MgObject& object, const std::string& input) {
-            std::istringstream in(input);
-            object.LoadOBJ(in);
-        },
-        false);
 }

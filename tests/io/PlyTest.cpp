@@ -130,16 +130,4 @@ TEST(Ply, ThrowsItsTextsAndKeepsWhatWasRead) {
         EXPECT_EQ(object.NumFacets(), facets) << text;
         ExpectValidTopology(object, false);
     }
-    MgObject tetrahedron;
-    shapes::Tetrahedron(tetrahedron);
-    std::ostringstream binary;
-    tetrahedron.SavePLY(binary, true);
-    for (const std::string& text : {good, binary.str()})
-        io::ExpectRobust(
-            text, "Bad PLY header|Bad PLY data|Bad PLY index",
-            [](MgObject& object, const std::string& input) {
-                std::istringstream in(input);
-                object.LoadPLY(in);
-            },
-            false);
 }
