@@ -23,8 +23,22 @@ struct ViewOptions {
     int clickY = 0;
 };
 
+enum class OutputFormat { Scb, Stl, Obj, Ply };
+
+struct ConvertOptions {
+    std::string input;
+    std::string output; // "-" is standard output
+    OutputFormat format = OutputFormat::Scb;
+    enum Encoding { Ascii, Binary } encoding = Ascii; // for STL and PLY
+    std::string name;                                 // the SCB name; the model's when empty
+};
+
+/// The format an output path names by its extension; standard output ("-") and devices or
+/// pipes without one take SCB. Throws a UsageError for any other extension.
+OutputFormat OutputFormatOf(const std::string& path);
+
 int RunInfo(const std::vector<std::string>& files, bool json);
-int RunConvert(const std::string& input, const std::string& output, const std::string& name);
+int RunConvert(const ConvertOptions& options);
 int RunRender(const RenderOptions& options);
 int RunView(const ViewOptions& options);
 

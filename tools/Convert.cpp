@@ -1,13 +1,15 @@
-// mgtool convert: reads a model in any format and saves it as SCB.
-#include <cerrno>
+// mgtool convert: reads a model in any format and writes it in the format its output names.
+#include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 
 #include "Commands.h"
 #include "Errors.h"
+#include "Output.h"
 #include "Progress.h"
 
 namespace mgtool {
@@ -18,39 +20,86 @@ long SaveSteps(const MgObject& object) {
     return long(object.NumVertices()) + object.NumFacets() + object.NumEdges();
 }
 
+// SCB reads the name back as one word.
+std::string OneWord(const std::string& name) {
+    std::string title = name;
+    for (char& c : title)
+        if (std::isspace(static_cast<unsigned char>(c)))
+            c = '_';
+    return title.empty() ? "NoName" : title;
+}
+
+void Write(const MgObject& object, const ConvertOptions& options, const std::string& title,
+           std::ostream& out) {
+    const bool binary = options.encoding == ConvertOptions::Binary;
+    switch (options.format) {
+    case OutputFormat::Scb: {
+        ProgressBar bar("saving " + options.output, SaveSteps(object));
+        object.SaveSCB(out, title, bar.Receiver());
+        break;
+    }
+    case OutputFormat::Stl:
+        object.SaveSTL(out, binary);
+        break;
+    case OutputFormat::Obj:
+        object.SaveOBJ(out);
+        break;
+    case OutputFormat::Ply:
+        object.SavePLY(out, binary);
+        break;
+    }
+}
+
 } // namespace
 
-int RunConvert(const std::string& input, const std::string& output, const std::string& name) {
+OutputFormat OutputFormatOf(const std::string& path) {
+    const std::size_t dot = path.find_last_of("./");
+    std::string ext = dot == std::string::npos || path[dot] == '/' ? "" : path.substr(dot + 1);
+    struct stat info;
+    const bool stream = path == "-" || (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
+                                        !S_ISDIR(info.st_mode));
+    if (ext.empty() && stream)
+        return OutputFormat::Scb;
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == "scb")
+        return OutputFormat::Scb;
+    if (ext == "stl")
+        return OutputFormat::Stl;
+    if (ext == "obj")
+        return OutputFormat::Obj;
+    if (ext == "ply")
+        return OutputFormat::Ply;
+    throw UsageError("convert writes .scb, .stl, .obj or .ply, not \"" + path + "\"");
+}
+
+int RunConvert(const ConvertOptions& options) {
     std::unique_ptr<Model> model;
     try {
-        model = LoadModel(input, true);
+        model = LoadModel(options.input, true);
     } catch (const char* message) {
-        return ReportFailure(input, message);
+        return ReportFailure(options.input, message);
     } catch (const std::exception& error) {
-        return ReportFailure(input, error.what());
+        return ReportFailure(options.input, error.what());
     }
-    std::string title = name.empty() ? model->name : name;
-    // SCB reads the name back as one word
-    for (char& c : title)
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f')
-            c = '_';
-    if (title.empty())
-        title = "NoName";
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return ReportFailure(output, std::string("cannot write (") + std::strerror(errno) + ")");
+    if (model->multi && !model->multi->ProcessedList().empty())
+        std::fprintf(stderr, "mgtool: %s: warning: the parts are written as one object\n",
+                     options.output.c_str());
     try {
-        ProgressBar bar("saving " + output, SaveSteps(*model->Whole()));
-        model->Whole()->SaveSCB(out, title, bar.Receiver());
-    } catch (const char* message) {
+        OutputFile file(options.output);
+        std::ofstream out(file.WritePath(), std::ios::binary | std::ios::trunc);
+        if (!out)
+            throw ToolError("cannot write");
+        Write(*model->Whole(), options, OneWord(options.name.empty() ? model->name : options.name),
+              out);
         out.close();
-        std::remove(output.c_str()); // no half-written model is left behind
-        return ReportFailure(output, message);
-    }
-    out.close();
-    if (!out) {
-        std::remove(output.c_str());
-        return ReportFailure(output, "cannot write (the disk may be full)");
+        if (!out)
+            throw ToolError("cannot write (the disk may be full)");
+        file.Commit();
+    } catch (const char* message) {
+        return ReportFailure(options.output, message);
+    } catch (const std::exception& error) {
+        return ReportFailure(options.output, error.what());
     }
     return kExitOk;
 }

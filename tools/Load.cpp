@@ -1,4 +1,4 @@
-// Loading model files: format detection, binary STL conversion and edge derivation.
+// Loading model files: format detection and edge derivation.
 #include "Load.h"
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <limits>
 #include <sstream>
 #include <sys/stat.h>
@@ -54,6 +55,13 @@ private:
 };
 
 std::string ReadFile(const std::string& path) {
+    if (path == "-") {
+        std::ostringstream bytes;
+        bytes << std::cin.rdbuf();
+        if (std::cin.bad())
+            throw ToolError("cannot read");
+        return bytes.str();
+    }
     struct stat info;
     if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
         throw ToolError("is a directory");
@@ -94,14 +102,40 @@ std::string Stem(const std::string& path) {
     return base.empty() ? "model" : base;
 }
 
-bool HasTrgName(const std::string& path) {
-    if (path.size() < 4)
+// Whether `path` ends in `ext` (".trg"), in any case.
+bool HasExtension(const std::string& path, const char* ext) {
+    const std::size_t n = std::strlen(ext);
+    if (path.size() < n)
         return false;
-    std::string ext = path.substr(path.size() - 4);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".trg";
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(path[path.size() - n + i])) != ext[i])
+            return false;
+    return true;
 }
+
+// Reads from a string the caller keeps, without copying it.
+class StringBuffer : public std::streambuf {
+public:
+    explicit StringBuffer(const std::string& bytes) {
+        char* begin = const_cast<char*>(bytes.data());
+        setg(begin, begin, begin + bytes.size());
+    }
+
+protected:
+    pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode) override {
+        char* target = (dir == std::ios_base::beg   ? eback()
+                        : dir == std::ios_base::cur ? gptr()
+                                                    : egptr()) +
+                       off;
+        if (target < eback() || target > egptr())
+            return pos_type(off_type(-1));
+        setg(eback(), target, egptr());
+        return pos_type(target - eback());
+    }
+    pos_type seekpos(pos_type pos, std::ios_base::openmode mode) override {
+        return seekoff(off_type(pos), std::ios_base::beg, mode);
+    }
+};
 
 // A text that starts with "solid" is ASCII STL unless its size is also that of a binary STL
 // and its second line does not open a facet: some binary exporters begin the header with
@@ -113,8 +147,12 @@ Format DetectFormat(const std::string& path, const std::string& bytes) {
         return Format::ScbSingle;
     if (first == "scb2")
         return Format::ScbMulti;
-    if (HasTrgName(path))
+    if (first == "ply")
+        return Format::Ply;
+    if (HasExtension(path, ".trg"))
         return Format::Trg;
+    if (HasExtension(path, ".obj"))
+        return Format::Obj;
     const std::size_t start = SkipSpace(bytes, 0);
     if (StartsWith(bytes, start, "solid")) {
         if (!HasBinaryStlSize(bytes))
@@ -129,7 +167,8 @@ Format DetectFormat(const std::string& path, const std::string& bytes) {
         return Format::StlBinary;
     if (bytes.empty())
         throw ToolError("empty file");
-    throw ToolError("unrecognised format (not SCB, ASCII or binary STL, nor a .trg file)");
+    throw ToolError(
+        "unrecognised format (not SCB, PLY, ASCII or binary STL, nor a .trg or .obj file)");
 }
 
 // The rest of an ASCII STL's first line ("solid NAME"), without surrounding space or quotes;
@@ -153,6 +192,19 @@ std::string MultiScbName(const std::string& text) {
     return NextWord(text, pos);
 }
 
+// Derives the edges of `faces`, noting for each whether that worked.
+template <class Faces> void DeriveEdges(Model& model, const Faces& faces) {
+    for (MgFace* face : faces) {
+        EdgeStatus& status = model.edges[face];
+        try {
+            status.kind = face->RebuildEdges() ? EdgeStatus::Derived : EdgeStatus::Failed;
+        } catch (const char* message) {
+            status.kind = EdgeStatus::Threw;
+            status.message = message;
+        }
+    }
+}
+
 // Reads every solid of an ASCII STL text into its own face (the library reads one per call;
 // solids after the first get ids 1, 2, ...), then derives each face's edges.
 void LoadStlText(Model& model, std::istream& in, MyProgressNotify* progress) {
@@ -170,15 +222,7 @@ void LoadStlText(Model& model, std::istream& in, MyProgressNotify* progress) {
             break;
         in.seekg(-5, std::ios::cur);
     }
-    for (MgFace* face : faces) {
-        EdgeStatus& status = model.edges[face];
-        try {
-            status.kind = face->RebuildEdges() ? EdgeStatus::Derived : EdgeStatus::Failed;
-        } catch (const char* message) {
-            status.kind = EdgeStatus::Threw;
-            status.message = message;
-        }
-    }
+    DeriveEdges(model, faces);
 }
 
 } // namespace
@@ -195,6 +239,10 @@ const char* FormatName(Format format) {
         return "stl-binary";
     case Format::Trg:
         return "trg";
+    case Format::Obj:
+        return "obj";
+    case Format::Ply:
+        return "ply";
     }
     return "unknown";
 }
@@ -241,46 +289,23 @@ long CountLines(const std::string& text) {
     return lines;
 }
 
-std::string BinaryStlToAscii(const std::string& bytes, const std::string& name) {
-    if (!HasBinaryStlSize(bytes))
-        throw ToolError("not a binary STL (size does not match the facet count)");
-    const std::size_t count = (bytes.size() - 84) / 50;
-    std::string text = "solid " + name + "\n";
-    text.reserve(text.size() + count * 260 + 64);
-    char line[128];
-    for (std::size_t k = 0; k < count; ++k) {
-        float v[12];
-        std::memcpy(v, bytes.data() + 84 + 50 * k, sizeof v); // little-endian, as on the host
-        std::snprintf(line, sizeof line, "facet normal %.9g %.9g %.9g\nouter loop\n", v[0], v[1],
-                      v[2]);
-        text += line;
-        for (int i = 1; i <= 3; ++i) {
-            std::snprintf(line, sizeof line, "vertex %.9g %.9g %.9g\n", v[3 * i], v[3 * i + 1],
-                          v[3 * i + 2]);
-            text += line;
-        }
-        text += "endloop\nendfacet\n";
-    }
-    text += "endsolid " + name + "\n";
-    return text;
-}
-
 std::unique_ptr<Model> LoadModel(const std::string& path, bool progress) {
     const auto start = std::chrono::steady_clock::now();
     auto model = std::make_unique<Model>();
     model->path = path;
-    std::string bytes = ReadFile(path);
+    const std::string bytes = ReadFile(path);
     model->format = DetectFormat(path, bytes);
-    if (model->format == Format::StlBinary) {
-        bytes = BinaryStlToAscii(bytes, Stem(path));
-        model->name = Stem(path);
-    }
-    ProgressBar bar("loading " + path, CountLines(bytes));
+    // a binary STL reports seven steps a facet, as the lines of its ASCII form
+    ProgressBar bar("loading " + path, model->format == Format::StlBinary
+                                           ? 7 * long((bytes.size() - 84) / 50)
+                                           : CountLines(bytes));
     MyProgressNotify* receiver = progress ? bar.Receiver() : nullptr;
-    std::istringstream in(bytes);
+    StringBuffer buffer(bytes);
+    std::istream in(&buffer);
+    if (model->format != Format::ScbMulti)
+        model->object = std::make_unique<ToolObject>(&model->dropped);
     switch (model->format) {
     case Format::ScbSingle:
-        model->object = std::make_unique<ToolObject>(&model->dropped);
         model->name = model->object->LoadSCB(in, receiver);
         break;
     case Format::ScbMulti:
@@ -291,13 +316,21 @@ std::unique_ptr<Model> LoadModel(const std::string& path, bool progress) {
         break;
     case Format::StlAscii:
         model->name = StlName(bytes, path);
-        [[fallthrough]];
-    case Format::StlBinary:
-        model->object = std::make_unique<ToolObject>(&model->dropped);
         LoadStlText(*model, in, receiver);
         break;
+    case Format::StlBinary:
+    case Format::Obj:
+    case Format::Ply:
+        model->name = Stem(path);
+        if (model->format == Format::StlBinary)
+            model->object->LoadBinarySTL(in, receiver);
+        else if (model->format == Format::Obj)
+            model->object->LoadOBJ(in, receiver);
+        else
+            model->object->LoadPLY(in, receiver);
+        DeriveEdges(*model, model->object->FaceList());
+        break;
     case Format::Trg: {
-        model->object = std::make_unique<ToolObject>(&model->dropped);
         {
             Listening listening(model->dropped);
             model->name = model->object->LoadTRG(in, receiver);

@@ -11,9 +11,9 @@
 
 namespace mgtool {
 
-enum class Format { ScbSingle, ScbMulti, StlAscii, StlBinary, Trg };
+enum class Format { ScbSingle, ScbMulti, StlAscii, StlBinary, Trg, Obj, Ply };
 
-/// A short name for the format: "scb1", "scb2", "stl-ascii", "stl-binary", "trg".
+/// A short name for the format: "scb1", "scb2", "stl-ascii", "stl-binary", "trg", "obj", "ply".
 const char* FormatName(Format format);
 
 /// What became of a face's boundary edges.
@@ -52,15 +52,11 @@ struct Model {
     EdgeStatus EdgesOf(const MgFace* face) const;
 };
 
-/// Reads `path` and loads it: the format is told by the content ("scb1", "scb2", "solid", the
-/// size of a binary STL) or, for TRG, by the ".trg" name. Derives edges where the format does not
-/// carry them. Draws a progress bar when `progress` and standard error is a terminal. Throws the
-/// library's message text (const char*) or a ToolError.
+/// Reads `path` ("-" is standard input) and loads it: the format is told by the content
+/// ("scb1", "scb2", "ply", "solid", the size of a binary STL) or by the ".trg" and ".obj" names.
+/// Derives edges where the format does not carry them. Draws a progress bar when `progress` and
+/// standard error is a terminal. Throws the library's message text (const char*) or a ToolError.
 std::unique_ptr<Model> LoadModel(const std::string& path, bool progress);
-
-/// The ASCII STL text for a binary STL file's bytes (numbers with 9 significant digits, so that
-/// floats round-trip). Throws a ToolError when the size does not match the facet count.
-std::string BinaryStlToAscii(const std::string& bytes, const std::string& name);
 
 /// Whether `bytes` have the size of a binary STL: 84 + 50 × (the count at byte 80).
 bool HasBinaryStlSize(const std::string& bytes);

@@ -9,6 +9,7 @@
 #include "Commands.h"
 #include "Errors.h"
 #include "GlContext.h"
+#include "Output.h"
 #include "Png.h"
 
 namespace mgtool {
@@ -57,7 +58,9 @@ int RunRender(const RenderOptions& options) {
         std::swap_ranges(pixels.begin() + top * stride, pixels.begin() + (top + 1) * stride,
                          pixels.begin() + bottom * stride);
     try {
-        WritePng(options.output, draw.width, draw.height, pixels);
+        OutputFile file(options.output);
+        WritePng(file.WritePath(), draw.width, draw.height, pixels);
+        file.Commit();
     } catch (const ToolError& error) {
         return ReportFailure(options.output, error.what());
     }

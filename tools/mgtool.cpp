@@ -15,12 +15,13 @@ namespace {
 
 const char kUsage[] =
     "usage: mgtool info [--json] FILE...\n"
-    "       mgtool convert IN OUT.scb [--name NAME]\n"
+    "       mgtool convert IN OUT.scb|.stl|.obj|.ply [--binary|--ascii] [--name NAME]\n"
     "       mgtool render IN -o OUT.png [--size WxH] [--view iso|top|front|side] [--edges]\n"
     "                     [--no-fill] [--highlight FACEID] [--color R,G,B]\n"
     "       mgtool view IN [--size WxH] [--view iso|top|front|side] [--edges] [--no-fill]\n"
     "                   [--highlight FACEID] [--color R,G,B] [--click X,Y]\n"
-    "Formats: SCB (\"scb1\", \"scb2\"), ASCII and binary STL, TRG (by its .trg name).\n";
+    "Formats: SCB (\"scb1\", \"scb2\"), ASCII and binary STL, PLY; TRG and OBJ by their\n"
+    "names. \"-\" is standard input or output.\n";
 
 // The command line after the subcommand: options (with their values) and the other words.
 class Arguments {
@@ -157,20 +158,32 @@ int Info(Arguments& args) {
 }
 
 int Convert(Arguments& args) {
-    std::string name;
-    bool named = false;
+    ConvertOptions options;
+    bool named = false, encoded = false;
     const auto files = Words(args, 2, "convert", [&](const std::string& option) {
-        if (option != "--name")
+        if (option == "--name") {
+            options.name = args.Value(option);
+            named = true;
+        } else if (option == "--binary" || option == "--ascii") {
+            options.encoding =
+                option == "--binary" ? ConvertOptions::Binary : ConvertOptions::Ascii;
+            encoded = true;
+        } else {
             return false;
-        name = args.Value(option);
-        named = true;
+        }
         return true;
     });
     if (files.size() != 2)
         throw UsageError("convert needs an input and an output file");
-    if (named && (name.empty() || name.find_first_of(" \t\r\n\v\f") != std::string::npos))
+    options.input = files[0];
+    options.output = files[1];
+    options.format = OutputFormatOf(options.output);
+    if (named &&
+        (options.name.empty() || options.name.find_first_of(" \t\r\n\v\f") != std::string::npos))
         throw UsageError("--name must be one word: SCB keeps the name up to its first space");
-    return RunConvert(files[0], files[1], name);
+    if (encoded && options.format != OutputFormat::Stl && options.format != OutputFormat::Ply)
+        throw UsageError("--binary and --ascii are for .stl and .ply outputs");
+    return RunConvert(options);
 }
 
 int Render(Arguments& args) {
