@@ -31,13 +31,14 @@ struct ConvertOptions {
     OutputFormat format = OutputFormat::Scb;
     enum Encoding { Ascii, Binary } encoding = Ascii; // for STL and PLY
     std::string name;                                 // the SCB name; the model's when empty
+    float tolerance = 0.01f;                          // STL input's merge tolerance
 };
 
 /// The format an output path names by its extension; standard output ("-") and devices or
 /// pipes without one take SCB. Throws a UsageError for any other extension.
 OutputFormat OutputFormatOf(const std::string& path);
 
-int RunInfo(const std::vector<std::string>& files, bool json);
+int RunInfo(const std::vector<std::string>& files, bool json, float tolerance);
 int RunConvert(const ConvertOptions& options);
 int RunRender(const RenderOptions& options);
 int RunView(const ViewOptions& options);

@@ -76,7 +76,7 @@ OutputFormat OutputFormatOf(const std::string& path) {
 int RunConvert(const ConvertOptions& options) {
     std::unique_ptr<Model> model;
     try {
-        model = LoadModel(options.input, true);
+        model = LoadModel(options.input, true, options.tolerance);
     } catch (const char* message) {
         return ReportFailure(options.input, message);
     } catch (const std::exception& error) {

@@ -9,13 +9,13 @@
 
 namespace mgtool {
 
-int RunInfo(const std::vector<std::string>& files, bool json) {
+int RunInfo(const std::vector<std::string>& files, bool json, float tolerance) {
     int status = kExitOk;
     std::string out = json ? "{\"files\": [" : "";
     for (std::size_t k = 0; k < files.size(); ++k) {
         std::string message;
         try {
-            const auto model = LoadModel(files[k], true);
+            const auto model = LoadModel(files[k], true, tolerance);
             out += json ? (k ? ", " : "") + ReportJson(*model) : ReportText(*model);
         } catch (const char* text) {
             message = text;

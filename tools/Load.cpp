@@ -90,10 +90,6 @@ std::string NextWord(const std::string& text, std::size_t& pos) {
     return text.substr(start, pos - start);
 }
 
-bool StartsWith(const std::string& text, std::size_t pos, const char* prefix) {
-    return text.compare(pos, std::strlen(prefix), prefix) == 0;
-}
-
 std::string Stem(const std::string& path) {
     std::string base = path.substr(path.find_last_of('/') + 1);
     const std::size_t dot = base.find_last_of('.');
@@ -154,7 +150,7 @@ Format DetectFormat(const std::string& path, const std::string& bytes) {
     if (HasExtension(path, ".obj"))
         return Format::Obj;
     const std::size_t start = SkipSpace(bytes, 0);
-    if (StartsWith(bytes, start, "solid")) {
+    if (mgmesh::StartsWithSolid(bytes)) {
         if (!HasBinaryStlSize(bytes))
             return Format::StlAscii;
         std::size_t line = bytes.find('\n', start);
@@ -163,7 +159,10 @@ Format DetectFormat(const std::string& path, const std::string& bytes) {
         const std::string second = NextWord(bytes, ++line);
         return second == "facet" || second == "endsolid" ? Format::StlAscii : Format::StlBinary;
     }
-    if (HasBinaryStlSize(bytes))
+    // a binary STL whose count disagrees with its size still has bytes that no text holds
+    const auto binary = [](unsigned char c) { return c < 9 || (c > 13 && c < 32) || c == 127; };
+    if (HasBinaryStlSize(bytes) ||
+        (bytes.size() >= 84 && std::any_of(bytes.begin(), bytes.begin() + 84, binary)))
         return Format::StlBinary;
     if (bytes.empty())
         throw ToolError("empty file");
@@ -203,26 +202,6 @@ template <class Faces> void DeriveEdges(Model& model, const Faces& faces) {
             status.message = message;
         }
     }
-}
-
-// Reads every solid of an ASCII STL text into its own face (the library reads one per call;
-// solids after the first get ids 1, 2, ...), then derives each face's edges.
-void LoadStlText(Model& model, std::istream& in, MyProgressNotify* progress) {
-    std::vector<MgFace*> faces;
-    for (std::intptr_t solid = 0;; ++solid) {
-        model.object->LoadSTL(in, progress);
-        MgFace* face = model.object->FaceList().back();
-        if (solid > 0)
-            face->SetGeoFaceId(solid);
-        faces.push_back(face);
-        in.ignore(std::numeric_limits<std::streamsize>::max(), '\n'); // the "endsolid" line
-        in >> std::ws;
-        char head[6] = {};
-        if (!in.good() || !in.read(head, 5) || std::strcmp(head, "solid") != 0)
-            break;
-        in.seekg(-5, std::ios::cur);
-    }
-    DeriveEdges(model, faces);
 }
 
 } // namespace
@@ -289,7 +268,7 @@ long CountLines(const std::string& text) {
     return lines;
 }
 
-std::unique_ptr<Model> LoadModel(const std::string& path, bool progress) {
+std::unique_ptr<Model> LoadModel(const std::string& path, bool progress, float tolerance) {
     const auto start = std::chrono::steady_clock::now();
     auto model = std::make_unique<Model>();
     model->path = path;
@@ -315,16 +294,26 @@ std::unique_ptr<Model> LoadModel(const std::string& path, bool progress) {
         model->name = MultiScbName(bytes);
         break;
     case Format::StlAscii:
-        model->name = StlName(bytes, path);
-        LoadStlText(*model, in, receiver);
+    case Format::StlBinary: {
+        model->name = model->format == Format::StlAscii ? StlName(bytes, path) : Stem(path);
+        mgmesh::ImportOptions options;
+        options.tolerance = tolerance;
+        options.form = model->format == Format::StlAscii ? mgmesh::ImportOptions::Text
+                                                         : mgmesh::ImportOptions::Binary;
+        const mgmesh::ImportResult result =
+            mgmesh::ImportSTL(*model->object, in, options, receiver);
+        for (const mgmesh::ImportIssue& warning : result.warnings)
+            std::fprintf(stderr, "mgtool: %s: warning: %s\n", path.c_str(),
+                         warning.Describe().c_str());
+        if (result.failed)
+            throw ToolError(result.error.Describe());
+        DeriveEdges(*model, model->object->FaceList());
         break;
-    case Format::StlBinary:
+    }
     case Format::Obj:
     case Format::Ply:
         model->name = Stem(path);
-        if (model->format == Format::StlBinary)
-            model->object->LoadBinarySTL(in, receiver);
-        else if (model->format == Format::Obj)
+        if (model->format == Format::Obj)
             model->object->LoadOBJ(in, receiver);
         else
             model->object->LoadPLY(in, receiver);

@@ -55,8 +55,10 @@ struct Model {
 /// Reads `path` ("-" is standard input) and loads it: the format is told by the content
 /// ("scb1", "scb2", "ply", "solid", the size of a binary STL) or by the ".trg" and ".obj" names.
 /// Derives edges where the format does not carry them. Draws a progress bar when `progress` and
-/// standard error is a terminal. Throws the library's message text (const char*) or a ToolError.
-std::unique_ptr<Model> LoadModel(const std::string& path, bool progress);
+/// standard error is a terminal. STL goes through the lenient import, merging corners within
+/// `tolerance`; its warnings are printed as "mgtool: FILE: warning: PLACE: reason", its error
+/// thrown with its place. Throws the library's message text (const char*) or a ToolError.
+std::unique_ptr<Model> LoadModel(const std::string& path, bool progress, float tolerance = 0.01f);
 
 /// Whether `bytes` have the size of a binary STL: 84 + 50 × (the count at byte 80).
 bool HasBinaryStlSize(const std::string& bytes);

