@@ -263,6 +263,42 @@ TEST(Convert, RoundTripKeepsEveryCountAndTheName) {
     EXPECT_EQ(ReadFile(output).substr(0, 17), "scb1\npart holder\n");
 }
 
+// Each output format by its name, read back by the library; standard output; and outputs that
+// cannot be written leave what was there.
+TEST(Convert, WritesEachFormatAndReplacesATargetOnlyWhenComplete) {
+    const std::string dir = OutputDir();
+    const std::string bracket = kModels + "bracket.stl";
+    for (const auto& [name, option] : std::vector<std::pair<std::string, std::string>>{
+             {"b.stl", "--ascii"}, {"b.stl", "--binary"}, {"b.obj", ""}, {"b.ply", "--binary"}}) {
+        std::vector<std::string> args = {"convert", bracket, dir + "/" + name};
+        if (!option.empty())
+            args.push_back(option);
+        ASSERT_EQ(RunTool(args).status, 0) << name << option;
+        std::ifstream in(dir + "/" + name, std::ios::binary);
+        MgObject object;
+        if (name == "b.stl")
+            object.LoadAnySTL(in);
+        else if (name == "b.obj")
+            object.LoadOBJ(in);
+        else
+            object.LoadPLY(in);
+        EXPECT_EQ(object.NumVertices() * 10000 + object.NumFacets(), 220 * 10000 + 444) << name;
+    }
+    EXPECT_EQ(RunTool({"convert", kModels + "box.scb", "-"}).out.substr(0, 5), "scb1\n");
+    const std::string kept = dir + "/kept.scb";
+    std::ofstream(kept) << "keep";
+    const RunResult bad = RunTool({"convert", dir + "/missing.stl", kept});
+    const RunResult full = RunTool({"convert", bracket, "/dev/full"});
+    EXPECT_EQ(std::to_string(bad.status) + ReadFile(kept), "1keep");
+    EXPECT_EQ(full.err, "mgtool: /dev/full: cannot write (the disk may be full)\n");
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+    EXPECT_EQ(RunTool({"render", bracket, "-o", "/dev/full"}).status, 1);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) // no temporary is left
+        EXPECT_EQ(entry.path().string().find(".mgtool-"), std::string::npos) << entry.path();
+    EXPECT_EQ(RunTool({"convert", bracket, dir + "/b.txt"}).status, 2);
+}
+
 // `covered` counts the pixels unlike the top-left one, which the model never reaches.
 struct Picture {
     int width = 0, height = 0, covered = 0;
