@@ -191,6 +191,40 @@ std::string MultiScbName(const std::string& text) {
     return NextWord(text, pos);
 }
 
+// Counts a reader's steps and passes each on: the OBJ reader steps once a line and the PLY
+// reader once an item of its data, so a failure lies in the step after the last.
+class StepCount : public MyProgressNotify {
+public:
+    explicit StepCount(MyProgressNotify* next) : m_next(next) {}
+    void Step() override {
+        ++steps;
+        if (m_next)
+            m_next->Step();
+    }
+    long long steps = 0;
+
+private:
+    MyProgressNotify* m_next;
+};
+
+// Loads an OBJ or PLY model; a thrown text comes back as a ToolError with its place.
+void LoadCounted(Model& model, std::istream& in, MyProgressNotify* receiver) {
+    StepCount count(receiver);
+    try {
+        if (model.format == Format::Obj)
+            model.object->LoadOBJ(in, &count);
+        else
+            model.object->LoadPLY(in, &count);
+    } catch (const char* message) {
+        const std::string text = message;
+        const std::string place =
+            model.format == Format::Obj ? "line " + std::to_string(count.steps + 1)
+            : text == "Bad PLY header"  ? "header"
+                                        : "data item " + std::to_string(count.steps + 1);
+        throw ToolError(place + ": " + text);
+    }
+}
+
 // Derives the edges of `faces`, noting for each whether that worked.
 template <class Faces> void DeriveEdges(Model& model, const Faces& faces) {
     for (MgFace* face : faces) {
@@ -313,10 +347,7 @@ std::unique_ptr<Model> LoadModel(const std::string& path, bool progress, float t
     case Format::Obj:
     case Format::Ply:
         model->name = Stem(path);
-        if (model->format == Format::Obj)
-            model->object->LoadOBJ(in, receiver);
-        else
-            model->object->LoadPLY(in, receiver);
+        LoadCounted(*model, in, receiver);
         DeriveEdges(*model, model->object->FaceList());
         break;
     case Format::Trg: {

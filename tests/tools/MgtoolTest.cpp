@@ -297,6 +297,9 @@ TEST(Convert, WritesEachFormatAndReplacesATargetOnlyWhenComplete) {
     for (const auto& entry : std::filesystem::directory_iterator(dir)) // no temporary is left
         EXPECT_EQ(entry.path().string().find(".mgtool-"), std::string::npos) << entry.path();
     EXPECT_EQ(RunTool({"convert", bracket, dir + "/b.txt"}).status, 2);
+    std::ofstream(dir + "/bad.obj") << "v 0 0 0\nv 1 0 0\n\nf 1 2 3\n";
+    EXPECT_EQ(RunTool({"info", dir + "/bad.obj"}).err,
+              "mgtool: " + dir + "/bad.obj: line 4: Bad OBJ index\n");
 }
 
 // `covered` counts the pixels unlike the top-left one, which the model never reaches.
