@@ -23,6 +23,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BareParse.h"
 #include "GlContext.h"
 #include "Goals.h"
 #include "ProcStatus.h"
