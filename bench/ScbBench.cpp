@@ -3,12 +3,15 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "SphereGen.h"
+#include "SphereRows.h"
+#include "Timing.h"
 #include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/mgmesh.h"
 
@@ -128,3 +131,66 @@ void TokensPlain(benchmark::State& state) {
 BENCHMARK(TokensPlain)->Arg(6)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
+
+namespace bench {
+
+namespace {
+
+// Reads a string in place, as a file stream reads its file, without the copy a string stream
+// makes.
+struct MemoryBuffer : std::streambuf {
+    explicit MemoryBuffer(const std::string& s) {
+        char* p = const_cast<char*>(s.data());
+        setg(p, p, p + s.size());
+    }
+};
+
+// Collects written text in a string that is kept between iterations (its capacity reused).
+struct StringSink : std::streambuf {
+    std::string text;
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        text.append(s, std::size_t(n));
+        return n;
+    }
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof()))
+            text.push_back(traits_type::to_char_type(c));
+        return traits_type::not_eof(c);
+    }
+};
+
+} // namespace
+
+// Into memory: to a file, every line end's flush would be a write to the file system.
+void ScbRoundTripRow(benchmark::State& state) {
+    const std::string path = SphereFile(state.range(0));
+    const MgObject& model = Model(state.range(0));
+    Samples samples(state, "SaveLoadSCB"), saves(state, "SaveSCB"), loads(state, "LoadSCB");
+    StringSink sink;
+    for (auto _ : state) {
+        const double bare = TimeBare(path);
+        sink.text.clear();
+        std::ostream out(&sink);
+        auto copy = std::make_unique<MgObject>();
+        const Clock::time_point start = Clock::now();
+        model.SaveSCB(out, "icosphere");
+        const double saved = Since(start);
+        MemoryBuffer buffer(sink.text);
+        std::istream in(&buffer);
+        const Clock::time_point loadStart = Clock::now();
+        copy->LoadSCB(in);
+        const double loaded = Since(loadStart);
+        saves.Add(saved, bare);
+        loads.Add(loaded, bare);
+        samples.Add(saved + loaded, bare);
+        if (!CheckSphere(state, *copy))
+            return;
+    }
+    const Result save = saves.Finish(), load = loads.Finish();
+    samples.Finish();
+    state.counters["save_x_bare"] = save.ratio;
+    state.counters["load_x_bare"] = load.ratio;
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(sink.text.size()));
+}
+
+} // namespace bench
