@@ -1,17 +1,18 @@
 // Drawing a render object on Mesa llvmpipe: the first Draw (compiling the display list, with or
 // without strips), the replayed Draw, and the strip builder alone; frames per second and the
-// vertices the strips send per facet.
+// vertices the strips send per facet. And the sphere rows' drawing, beside a raw display list
+// of strips (registered with the other sphere rows, see SphereBench.cpp).
 #include <EGL/egl.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <benchmark/benchmark.h>
-
-#include "GlContext.h"
 #include <fstream>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
+#include "GlContext.h"
 #include "MeshGen.h"
 #include "SphereGen.h"
 #include "SphereRows.h"

@@ -1,4 +1,6 @@
 // SCB saving and loading of closed icospheres, and the token reader beside plain extraction.
+// And the sphere rows' SCB round trip in memory (registered with the other sphere rows, see
+// SphereBench.cpp).
 #include <cstdio>
 #include <fstream>
 #include <memory>
