@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "MeshGen.h"
+#include "MeshSizes.h"
 
 namespace {
 
@@ -50,17 +51,9 @@ void BM_RebuildCorners(benchmark::State& state) {
     state.SetComplexityN(face->EdgeList().front()->VertexList().size());
 }
 
-void Sizes(benchmark::internal::Benchmark* b) {
-    b->Arg(10000)
-        ->Arg(100000)
-        ->Arg(1000000)
-        ->Unit(benchmark::kMillisecond)
-        ->Complexity(benchmark::oN);
-}
-
 } // namespace
 
-BENCHMARK(BM_RebuildEdges<MakeTorus>)->Apply(Sizes);
-BENCHMARK(BM_RebuildEdges<MakeGrid>)->Apply(Sizes);
-BENCHMARK(BM_RebuildEdges<MakeSoup>)->Apply(Sizes);
-BENCHMARK(BM_RebuildCorners)->Apply(Sizes);
+BENCHMARK(BM_RebuildEdges<MakeTorus>)->Apply(bench::MeshSizes);
+BENCHMARK(BM_RebuildEdges<MakeGrid>)->Apply(bench::MeshSizes);
+BENCHMARK(BM_RebuildEdges<MakeSoup>)->Apply(bench::MeshSizes);
+BENCHMARK(BM_RebuildCorners)->Apply(bench::MeshSizes);

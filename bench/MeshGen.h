@@ -9,6 +9,18 @@
 
 namespace bench {
 
+/// The two facets of the cell from corner (i, j) to (i + 1, j + 1), both wound the same way;
+/// `at(i, j)` gives a corner's vertex.
+template <class At> void AddCell(MgFace* face, const At& at, int i, int j) {
+    MgVertex* const tri[2][3] = {{at(i, j), at(i + 1, j), at(i + 1, j + 1)},
+                                 {at(i, j), at(i + 1, j + 1), at(i, j + 1)}};
+    for (const auto& t : tri) {
+        MgFacet* f = face->NewFacet();
+        for (int k = 0; k < 3; ++k)
+            f->SetVertex(k, t[k]);
+    }
+}
+
 /// A closed torus of 2·u·v facets with shared vertices, as one face of `object`.
 inline MgFace* Torus(MgObject& object, int facets) {
     const int u = std::max(3, int(std::sqrt(facets / 2.0) * 1.5));
@@ -25,15 +37,8 @@ inline MgFace* Torus(MgObject& object, int facets) {
         }
     auto at = [&](int i, int j) { return ring[(i % u) * v + (j % v)]; };
     for (int i = 0; i < u; ++i)
-        for (int j = 0; j < v; ++j) {
-            MgVertex* tri[2][3] = {{at(i, j), at(i + 1, j), at(i + 1, j + 1)},
-                                   {at(i, j), at(i + 1, j + 1), at(i, j + 1)}};
-            for (auto& t : tri) {
-                MgFacet* f = face->NewFacet();
-                for (int k = 0; k < 3; ++k)
-                    f->SetVertex(k, t[k]);
-            }
-        }
+        for (int j = 0; j < v; ++j)
+            AddCell(face, at, i, j);
     return face;
 }
 
@@ -53,15 +58,8 @@ inline MgFace* Grid(MgObject& object, int facets, float dx = 0) {
                 face->AddVertex(CGeoVector(float(i) + dx, float(j), 0), CGeoVector(0, 0, 1), uv));
     auto at = [&](int i, int j) { return grid[j * (n + 1) + i]; };
     for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) {
-            MgVertex* tri[2][3] = {{at(i, j), at(i + 1, j), at(i + 1, j + 1)},
-                                   {at(i, j), at(i + 1, j + 1), at(i, j + 1)}};
-            for (auto& t : tri) {
-                MgFacet* f = face->NewFacet();
-                for (int k = 0; k < 3; ++k)
-                    f->SetVertex(k, t[k]);
-            }
-        }
+        for (int i = 0; i < n; ++i)
+            AddCell(face, at, i, j);
     return face;
 }
 

@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "MeshGen.h"
+#include "MeshSizes.h"
 
 namespace {
 
@@ -55,18 +56,10 @@ template <MgFace* (*Make)(MgObject&, int)> void BM_DeleteObject(benchmark::State
     state.SetComplexityN(state.range(0));
 }
 
-void Sizes(benchmark::internal::Benchmark* b) {
-    b->Arg(10000)
-        ->Arg(100000)
-        ->Arg(1000000)
-        ->Unit(benchmark::kMillisecond)
-        ->Complexity(benchmark::oN);
-}
-
 } // namespace
 
-BENCHMARK(BM_CopyObject<MakeTorus>)->Apply(Sizes);
-BENCHMARK(BM_CopyObject<MakeGrid>)->Apply(Sizes);
-BENCHMARK(BM_FaceAddTo)->Apply(Sizes);
-BENCHMARK(BM_DeleteObject<MakeTorus>)->Apply(Sizes);
-BENCHMARK(BM_DeleteObject<MakeGrid>)->Apply(Sizes);
+BENCHMARK(BM_CopyObject<MakeTorus>)->Apply(bench::MeshSizes);
+BENCHMARK(BM_CopyObject<MakeGrid>)->Apply(bench::MeshSizes);
+BENCHMARK(BM_FaceAddTo)->Apply(bench::MeshSizes);
+BENCHMARK(BM_DeleteObject<MakeTorus>)->Apply(bench::MeshSizes);
+BENCHMARK(BM_DeleteObject<MakeGrid>)->Apply(bench::MeshSizes);

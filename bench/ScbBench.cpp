@@ -1,16 +1,22 @@
 // SCB saving and loading of closed icospheres, and the token reader beside plain extraction.
+// And the sphere rows' SCB round trip in memory (registered with the other sphere rows, see
+// SphereBench.cpp).
 #include <cstdio>
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "SphereGen.h"
+#include "SphereRows.h"
+#include "Timing.h"
 #include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/mgmesh.h"
+#include "support/StreamReference.h"
 
 namespace {
 
@@ -103,11 +109,8 @@ template <class Reader> long long Consume(Reader& reader) {
     return n;
 }
 
-struct PlainReader {
-    std::istream& in;
-    bool Float(float& f) { return bool(in >> f); }
-    bool Word(std::string& w) { return bool(in >> w); }
-    void Clear() { in.clear(); }
+// The tests' reference reader, which Consume also asks for the end of the text.
+struct PlainReader : support::PlainReader {
     bool Eof() const { return in.eof(); }
 };
 
@@ -121,10 +124,73 @@ BENCHMARK(TokensFast)->Arg(6)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void TokensPlain(benchmark::State& state) {
     ReadTokens(state, [](std::istream& in) {
-        PlainReader reader{in};
+        PlainReader reader{{in}};
         return Consume(reader);
     });
 }
 BENCHMARK(TokensPlain)->Arg(6)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
+
+namespace bench {
+
+namespace {
+
+// Reads a string in place, as a file stream reads its file, without the copy a string stream
+// makes.
+struct MemoryBuffer : std::streambuf {
+    explicit MemoryBuffer(const std::string& s) {
+        char* p = const_cast<char*>(s.data());
+        setg(p, p, p + s.size());
+    }
+};
+
+// Collects written text in a string that is kept between iterations (its capacity reused).
+struct StringSink : std::streambuf {
+    std::string text;
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        text.append(s, std::size_t(n));
+        return n;
+    }
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof()))
+            text.push_back(traits_type::to_char_type(c));
+        return traits_type::not_eof(c);
+    }
+};
+
+} // namespace
+
+// Into memory: to a file, every line end's flush would be a write to the file system.
+void ScbRoundTripRow(benchmark::State& state) {
+    const std::string path = SphereFile(state.range(0));
+    const MgObject& model = Model(state.range(0));
+    Samples samples(state, "SaveLoadSCB"), saves(state, "SaveSCB"), loads(state, "LoadSCB");
+    StringSink sink;
+    for (auto _ : state) {
+        const double bare = TimeBare(path);
+        sink.text.clear();
+        std::ostream out(&sink);
+        auto copy = std::make_unique<MgObject>();
+        const Clock::time_point start = Clock::now();
+        model.SaveSCB(out, "icosphere");
+        const double saved = Since(start);
+        MemoryBuffer buffer(sink.text);
+        std::istream in(&buffer);
+        const Clock::time_point loadStart = Clock::now();
+        copy->LoadSCB(in);
+        const double loaded = Since(loadStart);
+        saves.Add(saved, bare);
+        loads.Add(loaded, bare);
+        samples.Add(saved + loaded, bare);
+        if (!CheckSphere(state, *copy))
+            return;
+    }
+    const Result save = saves.Finish(), load = loads.Finish();
+    samples.Finish();
+    state.counters["save_x_bare"] = save.ratio;
+    state.counters["load_x_bare"] = load.ratio;
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(sink.text.size()));
+}
+
+} // namespace bench
