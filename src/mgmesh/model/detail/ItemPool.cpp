@@ -72,6 +72,9 @@ ItemPool::Chunk* ItemPool::NewChunk() {
         munmap(reinterpret_cast<void*>(aligned + kChunkBytes),
                start + 2 * kChunkBytes - (aligned + kChunkBytes));
     void* memory = reinterpret_cast<void*>(aligned);
+    // one huge page for the chunk where the system gives them on request: a fresh process then
+    // faults in one page instead of 512
+    madvise(memory, kChunkBytes, MADV_HUGEPAGE);
 #endif
     Chunk* chunk = static_cast<Chunk*>(memory);
     char* blocks = static_cast<char*>(memory) + kHeaderBytes;
