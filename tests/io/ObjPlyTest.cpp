@@ -11,12 +11,7 @@ using Load = void (MgObject::*)(std::istream&, MyProgressNotify*);
 std::string Thrown(Load load, const std::string& bytes, MgObject& object,
                    MyProgressNotify* progress = nullptr) {
     std::istringstream in(bytes);
-    try {
-        (object.*load)(in, progress);
-    } catch (const char* message) {
-        return message;
-    }
-    return "";
+    return io::Thrown([&] { (object.*load)(in, progress); });
 }
 
 std::string Header(const std::string& format, const std::string& vertex,

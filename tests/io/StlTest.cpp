@@ -105,12 +105,7 @@ std::vector<Triangle> Parse(const std::string& path) {
 std::string Loaded(const std::function<void(MgObject&, MyProgressNotify*)>& load) {
     MgObject object;
     support::CountingProgress progress;
-    std::string thrown;
-    try {
-        load(object, &progress);
-    } catch (const char* message) {
-        thrown = message;
-    }
+    const std::string thrown = io::Thrown([&] { load(object, &progress); });
     ExpectValidTopology(object, false);
     return thrown + " steps " + std::to_string(progress.steps) + "\n" + support::ModelText(object);
 }
