@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -153,21 +152,6 @@ inline void ExpectObject(const Json& json, const std::string& at, const MgObject
                            double(face->NumFacets()), double(face->NumEdges()),
                            double(face->CornerList().size()), double(face->Corrupt()),
                            face->Area()});
-}
-
-// A binary STL as ASCII text for the library: floats printed to 9 digits read back exactly.
-inline std::string AsciiOf(const std::string& binary) {
-    std::ostringstream text;
-    text.precision(9);
-    for (std::size_t at = 84; at + 50 <= binary.size(); at += 50) {
-        float v[12];
-        std::memcpy(v, binary.data() + at, sizeof v);
-        text << "facet normal " << v[0] << ' ' << v[1] << ' ' << v[2] << "\nouter loop\n";
-        for (int c = 3; c < 12; c += 3)
-            text << "vertex " << v[c] << ' ' << v[c + 1] << ' ' << v[c + 2] << '\n';
-        text << "endloop\nendfacet\n";
-    }
-    return "solid t\n" + text.str() + "endsolid t\n";
 }
 
 } // namespace tooltest
