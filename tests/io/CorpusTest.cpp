@@ -1,6 +1,5 @@
 // Real ASCII STL files from other projects, loaded and compared with an independent model's
 // figures (NAME.expected.json beside each file).
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 

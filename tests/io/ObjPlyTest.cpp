@@ -1,7 +1,6 @@
 // The OBJ and PLY writers and readers: round trips, what the readers make of the files' indices,
 // byte orders and element layouts, and how they fail.
 #include "IoSupport.h"
-#include "support/ModelText.h"
 
 namespace {
 

@@ -5,9 +5,7 @@
 #include <fstream>
 
 #include "IoSupport.h"
-#include "support/ChunkBuffer.h"
 #include "support/Corpus.h"
-#include "support/ModelText.h"
 
 namespace {
 
