@@ -54,6 +54,16 @@ inline std::istringstream CommaStream(const std::string& text) {
     return in;
 }
 
+// Runs `f`; returns the text it threw, or "" when it threw none.
+inline std::string Thrown(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const char* message) {
+        return message;
+    }
+    return "";
+}
+
 template <class T> int IndexIn(const std::list<T*>& list, const T* item) {
     const auto at = std::find(list.begin(), list.end(), item);
     return at == list.end() ? -1 : int(std::distance(list.begin(), at));

@@ -61,11 +61,8 @@ Strips LiteralStrips(const MgFace* face) {
 void MakeExample(MgFace* face, MgFacet* a, MgFacet* b) {
     MgVertex* v[4] = {shapes::AddVertex(face, 0, 0), shapes::AddVertex(face, 1, 0),
                       shapes::AddVertex(face, 0, 1), shapes::AddVertex(face, 1, 1)};
-    const int bCorners[3] = {2, 1, 3};
-    for (int i = 0; i < 3; ++i) {
-        a->SetVertex(i, v[i]);
-        b->SetVertex(i, v[bCorners[i]]);
-    }
+    for (int i = 0; i < 3; ++i)
+        a->SetVertex(i, v[i]), b->SetVertex(i, v[i == 0 ? 2 : i == 1 ? 1 : 3]);
     a->SetNeighbor(1, b, 0);
 }
 
@@ -160,14 +157,9 @@ TEST_F(Render, StripsEqualThoseOfTheLiteralWalk) {
         // in some rounds, mixed with render facets of another class
         const bool mixed = round % 4 == 1;
         for (MgFacet*& f : facets) {
-            MgFacet* again = nullptr;
-            if (mixed && random() % 2) {
-                again = new BallastFacet(face);
-                for (int i = 0; i < 3; ++i)
-                    again->SetVertex(i, f->Vertex(i));
-            } else {
-                again = shapes::AddFacet(face, f->Vertex(0), f->Vertex(1), f->Vertex(2));
-            }
+            MgFacet* again = mixed && random() % 2 ? new BallastFacet(face) : face->NewFacet();
+            for (int i = 0; i < 3; ++i)
+                again->SetVertex(i, f->Vertex(i));
             delete f;
             f = again;
         }
