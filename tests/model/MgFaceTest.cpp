@@ -33,20 +33,6 @@ TEST(MgFace, MoveToReparentsAndObjectAddToMergesObjects) {
     ExpectValidTopology(target);
 }
 
-TEST(MgFace, AFacetMovedAwayPostsAChangeOfItsOldFace) {
-    MgObject source, target;
-    MgFace* from = shapes::TwoFacetSquare(source);
-    MgFace* to = target.NewFace();
-    MgFacet* bare = from->NewFacet(); // no vertices, no links: only its removal posts
-    const unsigned face = from->ChangeIndex(), object = source.ChangeIndex();
-    bare->MoveTo(to);
-    EXPECT_EQ(from->NumFacets(), 2);
-    EXPECT_EQ(from->ChangeIndex(), face + 1);
-    EXPECT_EQ(source.ChangeIndex(), object + 1);
-    ExpectValidTopology(source);
-    ExpectValidTopology(target);
-}
-
 // Null, or an item of another face or object: nothing is unlinked, and the change is posted
 // all the same.
 TEST(MgFace, RemovingANullOrForeignItemUnlinksNothingAndPostsAChange) {

@@ -104,12 +104,3 @@ TEST(MgObject, FactoriesMakeDerivedKindsEverywhere) {
     EXPECT_EQ(face->NumFacets(), 9);
     ExpectValidTopology(face);
 }
-
-TEST(MgObject, DestroysLargeModelsItemByItem) {
-    // deletion unregisters items one by one; this must stay cheap for big faces
-    auto* object = new MgObject;
-    MgFace* face = shapes::Grid(*object, 200, 200);
-    ASSERT_TRUE(face->RebuildEdges());
-    EXPECT_EQ(face->NumFacets(), 80000);
-    delete object;
-}
