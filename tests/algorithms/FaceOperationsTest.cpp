@@ -9,7 +9,7 @@
 #include "support/Shapes.h"
 #include "support/Topology.h"
 
-TEST(MgFace, AddToSharesVerticesAtEqualPositionsAndRebuildsEdges) {
+TEST(FaceOperations, AddToSharesVerticesAtEqualPositionsAndRebuildsEdges) {
     MgObject object;
     MgFace* left = object.NewFace();
     MgFace* right = object.NewFace();
@@ -30,7 +30,7 @@ TEST(MgFace, AddToSharesVerticesAtEqualPositionsAndRebuildsEdges) {
     EXPECT_EQ(f->Neighbor(2), left->FacetList().back());
 }
 
-TEST(MgFace, CopyFaceMapsItemsAndKeepsWhatIsThere) {
+TEST(FaceOperations, CopyFaceMapsItemsAndKeepsWhatIsThere) {
     MgObject object;
     MgFace* source = shapes::Grid(object, 3, 2);
     ASSERT_TRUE(source->RebuildEdges());
@@ -76,7 +76,7 @@ TEST(MgFace, CopyFaceMapsItemsAndKeepsWhatIsThere) {
     EXPECT_EQ(object.FaceList().size(), 2u);
 }
 
-TEST(MgFace, CopyMergesSourceVerticesOntoExistingPositions) {
+TEST(FaceOperations, CopyMergesSourceVerticesOntoExistingPositions) {
     MgObject object;
     MgFace* source = shapes::TwoFacetSquare(object);
     MgFace* target = object.NewFace();
@@ -86,7 +86,7 @@ TEST(MgFace, CopyMergesSourceVerticesOntoExistingPositions) {
     EXPECT_EQ(existing->RefCount(), 2);
 }
 
-TEST(MgFace, ReverseTwiceRestores) {
+TEST(FaceOperations, ReverseTwiceRestores) {
     MgObject object;
     MgFace* face = shapes::Grid(object, 2, 2);
     ASSERT_TRUE(face->RebuildEdges());
