@@ -1,4 +1,6 @@
 // Vertices, facets, edges and corners: references, neighbour links, posted changes, copy, move.
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "support/Check.h"
@@ -10,21 +12,18 @@ using shapes::AddVertex;
 
 namespace {
 
-bool Listed(const MgFace* face, const MgVertex* v) {
-    for (const MgVertex* w : face->VertexList())
-        if (w == v)
-            return true;
-    return false;
-}
+// Three loose vertices a, b, c on a face of their own.
+struct Three {
+    MgObject object;
+    MgFace* face = object.NewFace();
+    MgVertex *a = AddVertex(face, 0, 0), *b = AddVertex(face, 1, 0), *c = AddVertex(face, 1, 1);
+};
 
 } // namespace
 
 TEST(MgVertex, ReferencesDecideItsLife) {
-    MgObject object;
-    MgFace* face = object.NewFace();
-    MgVertex* a = AddVertex(face, 0, 0);
-    MgVertex* b = AddVertex(face, 1, 0);
-    MgVertex* c = AddVertex(face, 0, 1);
+    Three t;
+    auto [face, a, b, c] = std::tuple(t.face, t.a, t.b, t.c);
     MgVertex* lonely = AddVertex(face, 5, 5);
     MgFacet* f1 = AddFacet(face, a, b, c);
     MgFacet* f2 = AddFacet(face, c, b, a);
@@ -39,7 +38,7 @@ TEST(MgVertex, ReferencesDecideItsLife) {
     EXPECT_EQ(face->NumVertices(), 4);
     delete f2; // the last holder: a, b and c go, the never-referenced vertex stays
     EXPECT_EQ(face->NumVertices(), 1);
-    EXPECT_TRUE(Listed(face, lonely));
+    EXPECT_EQ(face->VertexList().front(), lonely);
 
     // a Deref on a vertex nobody holds drives the count below zero and deletes nothing
     lonely->Deref();
@@ -159,11 +158,8 @@ TEST(MgFacet, NeighbourBookkeeping) {
 }
 
 TEST(MgEdge, EntriesHoldReferencesAndPositionsSurviveReversal) {
-    MgObject object;
-    MgFace* face = object.NewFace();
-    MgVertex* a = AddVertex(face, 0, 0);
-    MgVertex* b = AddVertex(face, 1, 0);
-    MgVertex* c = AddVertex(face, 1, 1);
+    Three t;
+    auto [face, a, b, c] = std::tuple(t.face, t.a, t.b, t.c);
     MgEdge* edge = face->NewEdge();
     edge->AddVertex(a);
     edge->AddVertex(c);
