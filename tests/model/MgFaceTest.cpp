@@ -1,4 +1,5 @@
 // Faces: moving to another object, and what removing an item posts.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,8 @@ TEST(MgFace, MoveToReparentsAndObjectAddToMergesObjects) {
     ExpectValidTopology(target);
 }
 
-// Null, or an item of another face or object: nothing is unlinked, and the change is posted
-// all the same.
+// Null, or an item of another face or object: nothing is unlinked, neither model changes, and
+// the face and its object post a change all the same (an object only its own).
 TEST(MgFace, RemovingANullOrForeignItemUnlinksNothingAndPostsAChange) {
     MgObject object, other;
     MgFace* face = shapes::TwoFacetSquare(object);
@@ -45,36 +46,28 @@ TEST(MgFace, RemovingANullOrForeignItemUnlinksNothingAndPostsAChange) {
     stranger->RebuildEdges();
     stranger->NewCorner();
     const std::string before = support::ModelText(object), strangers = support::ModelText(other);
-    auto expectPosted = [&](const char* what, auto remove) {
-        SCOPED_TRACE(what);
-        const unsigned faceIndex = face->ChangeIndex(), objectIndex = object.ChangeIndex();
-        remove();
-        EXPECT_EQ(face->ChangeIndex(), faceIndex + 1);
-        EXPECT_EQ(object.ChangeIndex(), objectIndex + 1);
-        EXPECT_EQ(support::ModelText(object), before);
-        ExpectValidTopology(object);
-    };
     auto* vertices = static_cast<CGeoContainer<MgVertex>*>(face);
     auto* facets = static_cast<CGeoContainer<MgFacet>*>(face);
     auto* edges = static_cast<CGeoContainer<MgEdge>*>(face);
     auto* corners = static_cast<CGeoContainer<MgCorner>*>(face);
-    expectPosted("null vertex", [&] { vertices->RemoveItem(nullptr); });
-    expectPosted("foreign vertex", [&] { vertices->RemoveItem(stranger->VertexList().front()); });
-    expectPosted("null facet", [&] { facets->RemoveItem(nullptr); });
-    expectPosted("foreign facet", [&] { facets->RemoveItem(stranger->FacetList().front()); });
-    expectPosted("null edge", [&] { edges->RemoveItem(nullptr); });
-    expectPosted("foreign edge", [&] { edges->RemoveItem(stranger->EdgeList().front()); });
-    expectPosted("null corner", [&] { corners->RemoveItem(nullptr); });
-    expectPosted("foreign corner", [&] { corners->RemoveItem(stranger->CornerList().front()); });
-    // an object posts its own change only
     auto* faces = static_cast<CGeoContainer<MgFace>*>(&object);
-    for (MgFace* item : {static_cast<MgFace*>(nullptr), stranger}) {
-        const unsigned faceIndex = face->ChangeIndex(), objectIndex = object.ChangeIndex();
-        faces->RemoveItem(item);
-        EXPECT_EQ(face->ChangeIndex(), faceIndex);
-        EXPECT_EQ(object.ChangeIndex(), objectIndex + 1);
-        EXPECT_EQ(support::ModelText(object), before);
-    }
+    const std::function<void(bool)> removals[] = {
+        [&](bool null) { vertices->RemoveItem(null ? nullptr : stranger->VertexList().front()); },
+        [&](bool null) { facets->RemoveItem(null ? nullptr : stranger->FacetList().front()); },
+        [&](bool null) { edges->RemoveItem(null ? nullptr : stranger->EdgeList().front()); },
+        [&](bool null) { corners->RemoveItem(null ? nullptr : stranger->CornerList().front()); },
+        [&](bool null) { faces->RemoveItem(null ? nullptr : stranger); },
+    };
+    for (const auto& remove : removals)
+        for (bool null : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << &remove - removals << (null ? " null" : ""));
+            const unsigned faceIndex = face->ChangeIndex(), objectIndex = object.ChangeIndex();
+            remove(null);
+            EXPECT_EQ(face->ChangeIndex(), faceIndex + (&remove == &removals[4] ? 0 : 1));
+            EXPECT_EQ(object.ChangeIndex(), objectIndex + 1);
+            EXPECT_EQ(support::ModelText(object), before);
+        }
     EXPECT_EQ(support::ModelText(other), strangers);
+    ExpectValidTopology(object);
     ExpectValidTopology(other);
 }
