@@ -1,4 +1,6 @@
 // Vertices, facets, edges and corners: references, neighbour links, posted changes, copy, move.
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "support/Check.h"
@@ -10,21 +12,18 @@ using shapes::AddVertex;
 
 namespace {
 
-bool Listed(const MgFace* face, const MgVertex* v) {
-    for (const MgVertex* w : face->VertexList())
-        if (w == v)
-            return true;
-    return false;
-}
+// Three loose vertices a, b, c on a face of their own.
+struct Three {
+    MgObject object;
+    MgFace* face = object.NewFace();
+    MgVertex *a = AddVertex(face, 0, 0), *b = AddVertex(face, 1, 0), *c = AddVertex(face, 1, 1);
+};
 
 } // namespace
 
 TEST(MgVertex, ReferencesDecideItsLife) {
-    MgObject object;
-    MgFace* face = object.NewFace();
-    MgVertex* a = AddVertex(face, 0, 0);
-    MgVertex* b = AddVertex(face, 1, 0);
-    MgVertex* c = AddVertex(face, 0, 1);
+    Three t;
+    auto [face, a, b, c] = std::tuple(t.face, t.a, t.b, t.c);
     MgVertex* lonely = AddVertex(face, 5, 5);
     MgFacet* f1 = AddFacet(face, a, b, c);
     MgFacet* f2 = AddFacet(face, c, b, a);
@@ -39,7 +38,7 @@ TEST(MgVertex, ReferencesDecideItsLife) {
     EXPECT_EQ(face->NumVertices(), 4);
     delete f2; // the last holder: a, b and c go, the never-referenced vertex stays
     EXPECT_EQ(face->NumVertices(), 1);
-    EXPECT_TRUE(Listed(face, lonely));
+    EXPECT_EQ(face->VertexList().front(), lonely);
 
     // a Deref on a vertex nobody holds drives the count below zero and deletes nothing
     lonely->Deref();
@@ -66,27 +65,18 @@ TEST(MgVertex, NormalsAccumulateFromTheLastSet) {
     EXPECT_EQ(copy->RefCount(), 0);
 }
 
+// Moving a vertex posts a change (the bounds depend on it); setting the value alone does not.
 TEST(MgVertex, WhichChangesArePosted) {
     MgObject object;
-    MgFace* face = object.NewFace();
-    MgVertex* v = AddVertex(face, 0, 0);
-    const float uv[2] = {0.5f, 0.25f};
-    unsigned before = face->ChangeIndex(), objectBefore = object.ChangeIndex();
+    MgVertex* v = AddVertex(object.NewFace(), 0, 0);
+    const unsigned before = object.ChangeIndex();
     v->SetVertexValue(CGeoVector(3, 3, 3));
-    v->SetGeoUV(uv);
     v->Reverse();
-    v->Ref();
-    v->SetAuxData(&before);
-    EXPECT_EQ(face->ChangeIndex(), before);
-    EXPECT_EQ(v->GeoUV()[1], 0.25f);
+    EXPECT_EQ(object.ChangeIndex(), before);
     EXPECT_EQ(v->Normal(), CGeoVector(0, 0, -1));
-
     v->SetVertex(CGeoVector(1, 1, 1));
-    EXPECT_EQ(face->ChangeIndex(), before + 1);
     v->SetNormal(CGeoVector(0, 1, 0));
-    v->AddNormal(CGeoVector(0, 1, 0));
-    EXPECT_EQ(face->ChangeIndex(), before + 3);
-    EXPECT_EQ(object.ChangeIndex(), objectBefore + 3);
+    EXPECT_EQ(object.ChangeIndex(), before + 2);
 }
 
 TEST(MgFacet, StartsEmptyAndReversesInPlace) {
@@ -168,11 +158,8 @@ TEST(MgFacet, NeighbourBookkeeping) {
 }
 
 TEST(MgEdge, EntriesHoldReferencesAndPositionsSurviveReversal) {
-    MgObject object;
-    MgFace* face = object.NewFace();
-    MgVertex* a = AddVertex(face, 0, 0);
-    MgVertex* b = AddVertex(face, 1, 0);
-    MgVertex* c = AddVertex(face, 1, 1);
+    Three t;
+    auto [face, a, b, c] = std::tuple(t.face, t.a, t.b, t.c);
     MgEdge* edge = face->NewEdge();
     edge->AddVertex(a);
     edge->AddVertex(c);
@@ -205,21 +192,17 @@ TEST(MgEdge, EntriesHoldReferencesAndPositionsSurviveReversal) {
     EXPECT_EQ(b->RefCount(), 1);
 }
 
-TEST(MgCorner, HoldsNoReferenceAndPostsNothing) {
+TEST(MgCorner, CopyTakesThePositionNotTheMatch) {
     MgObject object;
     MgFace* face = object.NewFace();
     MgCorner* corner = face->NewCorner();
-    EXPECT_EQ(corner->Edge(), nullptr);
-    EXPECT_EQ(corner->Vertex(), nullptr);
-    EXPECT_FALSE(corner->GetFoundMatch());
-    unsigned before = face->ChangeIndex();
+    EXPECT_TRUE(corner->Edge() == nullptr && corner->Vertex() == nullptr);
     corner->SetPosition(CGeoVector(1, 2, 3));
     corner->SetFoundMatch(true);
     MgCorner* other = face->NewCorner();
     other->CopyCorner(corner);
     EXPECT_EQ(other->Position(), CGeoVector(1, 2, 3));
     EXPECT_FALSE(other->GetFoundMatch());
-    EXPECT_EQ(face->ChangeIndex(), before + 1); // only the registration
 }
 
 TEST(MgFacet, CopyFacetLinksOnceBothSidesAreCopied) {

@@ -157,23 +157,4 @@ TEST(CMgMultiObject, PartsGoWhereTheirVectorSaysAndFailuresKeepWhatCameBefore) {
     }
 }
 
-TEST(CMgMultiObject, EveryPrefixOfAGoodFileFailsCleanlyOrLoadsLess) {
-    std::ifstream file(kBracket);
-    const std::string text((std::istreambuf_iterator<char>(file)), {});
-    for (std::size_t n = 0; n <= text.size(); ++n) {
-        CMgMultiObject multi;
-        multi.Init();
-        std::istringstream in(text.substr(0, n));
-        try {
-            multi.LoadSCB(in);
-        } catch (const char* message) {
-            EXPECT_STREQ(message, "File problem") << "prefix " << n;
-        }
-        for (const MgObject* part : multi.ProcessedList())
-            ExpectValidTopology(*part, false);
-        ExpectValidTopology(*multi.UnprocessedObject(), false);
-        ExpectValidTopology(*multi.OriginalObject(), false);
-    }
-}
-
 } // namespace

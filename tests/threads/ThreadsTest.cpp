@@ -113,31 +113,7 @@ std::string GridJob(int n) {
         auto at = std::next(edge->VertexList().begin());
         face->AddEdgeVertex(edge->VertexList().front(), at, face->EdgeList().front(), 0.5f, true);
     }
-    const float uv[2] = {0, 0};
-    const std::vector<float> heights = {0.5f, -0.25f};
-    face->AddVertex(CGeoVector(0, 0, 0), CGeoVector(0, 0, 1), uv);
     face->RebuildEdges();
-    HostAPILinearFace record{};
-    std::vector<double> positions, normals, uvs;
-    std::vector<int> triangles;
-    for (const MgFacet* f : face->FacetList())
-        for (int i = 0; i < 3; ++i) {
-            const CGeoVector& p = f->Vertex(i)->Vertex();
-            positions.insert(positions.end(), {p.x, p.y, p.z + heights[i % 2]});
-            normals.insert(normals.end(), {0, 0, 1});
-            uvs.insert(uvs.end(), {p.x, p.y});
-            triangles.push_back(static_cast<int>(triangles.size()));
-        }
-    record.mergeVertices = 1;
-    record.numVertices = static_cast<int>(positions.size() / 3);
-    record.numTriangles = static_cast<int>(triangles.size() / 3);
-    record.faceTolerance = 0.05;
-    record.positions = positions.data();
-    record.normals = normals.data();
-    record.uvs = uvs.data();
-    record.triangles = triangles.data();
-    object.FillFacesInObj(record, reinterpret_cast<void*>(42));
-    object.RemoveFaceId(0);
     return Describe(object);
 }
 

@@ -20,7 +20,6 @@ TEST(ItemPool, HandsOutDistinctBlocksAndReusesThemAcrossChunks) {
     ItemPool pool(40);
     std::mt19937 random(1);
     std::vector<char*> live;
-    std::set<char*> seen;
     // enough blocks for several chunks, freed in random order and taken again
     for (int round = 0; round < 4; ++round) {
         while (live.size() < 150000) {
