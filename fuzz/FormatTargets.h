@@ -24,16 +24,7 @@ inline bool LoadFormat(MgObject& object, const std::string& bytes, const FormatL
                        std::initializer_list<const char*> allowed, int& steps) {
     std::istringstream in(bytes);
     support::CountingProgress progress;
-    bool complete = true;
-    try {
-        load(object, in, &progress);
-    } catch (const char* message) {
-        complete = false;
-        bool known = false;
-        for (const char* text : allowed)
-            known = known || std::string(message) == text;
-        MGFUZZ_CHECK(known, std::string("unexpected message \"") + message + "\"");
-    }
+    const bool complete = ExpectThrown([&] { load(object, in, &progress); }, allowed);
     steps = progress.steps;
     CheckObject(object);
     MGFUZZ_CHECK(!object.FaceList().empty(), "a load makes a face");

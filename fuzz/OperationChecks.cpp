@@ -80,11 +80,7 @@ void CheckRebuilt(const MgFace* face) {
 // Bad face structure cannot come from facets that all hold three vertices.
 bool CheckedRebuild(MgFace* face) {
     bool good = false;
-    try {
-        good = face->RebuildEdges();
-    } catch (const char* message) {
-        Fail(std::string("edge rebuild threw ") + message);
-    }
+    ExpectThrown([&] { good = face->RebuildEdges(); });
     MGFUZZ_CHECK(good || face->Corrupt(), "a failed edge rebuild leaves the face corrupt");
     if (good)
         CheckRebuilt(face);

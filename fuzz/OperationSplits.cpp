@@ -33,17 +33,14 @@ void OperationFuzzer::SplitOp(bool withVertex) {
     const Slots nBefore = n ? SlotsOf(n) : Slots{};
     const bool mutual = support::LinksSimple(face);
     MgTwoFacets made{};
-    try {
-        if (withVertex) {
-            const float uv[2] = {m_in.Float(), m_in.Float()};
-            const CGeoVector position = PickPoint();
-            MgVertex* v = face->AddVertex(position, PickPoint(), uv);
-            made = f->Split(side, v);
-        } else {
-            made = f->Split(side, PickT());
-        }
-    } catch (const char* message) {
-        MGFUZZ_CHECK(Is(message, "Bad facet structure"), std::string("Split threw ") + message);
+    const auto split = [&] {
+        if (!withVertex)
+            return void(made = f->Split(side, PickT()));
+        const float uv[2] = {m_in.Float(), m_in.Float()};
+        const CGeoVector position = PickPoint();
+        made = f->Split(side, face->AddVertex(position, PickPoint(), uv));
+    };
+    if (!ExpectThrown(split, {"Bad facet structure"})) {
         MGFUZZ_CHECK(n, "Bad facet structure without a neighbour");
         return;
     }
@@ -68,19 +65,15 @@ void OperationFuzzer::SplitSubDivOp(bool withVertex) {
     MgFacet* n = f->Neighbor(side);
     const bool mutual = support::LinksSimple(face);
     MgFourFacetsSubDiv made{};
-    try {
-        if (withVertex) {
-            const float uv[2] = {0, 0};
-            MgVertex* v = face->AddVertex(PickPoint(), CGeoVector(0, 0, 1), uv);
-            made = f->SplitSubDiv(side, v);
-        } else {
-            made = f->SplitSubDiv(side, PickT());
-        }
-    } catch (const char* message) {
-        MGFUZZ_CHECK(Is(message, "Bad facet structure"),
-                     std::string("SplitSubDiv threw ") + message);
+    const float uv[2] = {0, 0};
+    if (!ExpectThrown(
+            [&] {
+                made = withVertex ? f->SplitSubDiv(
+                                        side, face->AddVertex(PickPoint(), CGeoVector(0, 0, 1), uv))
+                                  : f->SplitSubDiv(side, PickT());
+            },
+            {"Bad facet structure"}))
         return;
-    }
     MGFUZZ_CHECK(made.count == (n ? 3 : 1) && made.facets[0] &&
                      (n ? made.facets[1] && made.facets[2] == n : !made.facets[1]),
                  "SplitSubDiv's record");
