@@ -11,27 +11,30 @@
 
 namespace mgfuzz {
 
-MgFacet* OperationFuzzer::PickCut(MgFace*& face, int& side, const char* name) {
-    face = PickFace();
-    MgFacet* f = PickFacet(face);
+OperationFuzzer::Cut OperationFuzzer::PickCut(const char* name) {
+    Cut c;
+    c.face = PickFace();
+    MgFacet* f = PickFacet(c.face);
     if (!f || TotalFacets() >= kMaxFacets)
-        return nullptr;
-    side = m_in.Range(0, 2);
-    m_trace.Step(std::string(" ") + name + " facet " + OperationTrace::Position(face, f) +
-                 " side " + std::to_string(side));
-    return f;
+        return c;
+    c.side = m_in.Range(0, 2);
+    m_trace.Step(std::string(" ") + name + " facet " + OperationTrace::Position(c.face, f) +
+                 " side " + std::to_string(c.side));
+    c.f = f;
+    c.n = f->Neighbor(c.side);
+    c.mutual = support::LinksSimple(c.face);
+    return c;
 }
 
 void OperationFuzzer::SplitOp(bool withVertex) {
-    MgFace* face = nullptr;
-    int side = 0;
-    MgFacet* f = PickCut(face, side, "Split");
-    if (!f)
+    const Cut c = PickCut("Split");
+    if (!c.f)
         return;
-    MgFacet* n = f->Neighbor(side);
+    MgFace* face = c.face;
+    MgFacet *f = c.f, *n = c.n;
+    const int side = c.side;
     const Slots fBefore = SlotsOf(f);
     const Slots nBefore = n ? SlotsOf(n) : Slots{};
-    const bool mutual = support::LinksSimple(face);
     MgTwoFacets made{};
     const auto split = [&] {
         if (!withVertex)
@@ -49,7 +52,7 @@ void OperationFuzzer::SplitOp(bool withVertex) {
         return; // a facet linked to itself across the side: no undo is tried
     MgVertex* v = f->Vertex((side + 1) % 3);
     MGFUZZ_CHECK(v->RefCount() == (n ? 4 : 2), "the made vertex's references");
-    if (mutual)
+    if (c.mutual)
         MGFUZZ_CHECK(support::LinksMutual(face), "links after Split are not mutual");
     m_records.push_back({face, f, made.first, n, made.second, v, side, made.neighborSide, fBefore,
                          nBefore, SlotsOf(f), SlotsOf(made.first), n ? SlotsOf(n) : Slots{},
@@ -57,13 +60,12 @@ void OperationFuzzer::SplitOp(bool withVertex) {
 }
 
 void OperationFuzzer::SplitSubDivOp(bool withVertex) {
-    MgFace* face = nullptr;
-    int side = 0;
-    MgFacet* f = PickCut(face, side, "SplitSubDiv");
-    if (!f)
+    const Cut c = PickCut("SplitSubDiv");
+    if (!c.f)
         return;
-    MgFacet* n = f->Neighbor(side);
-    const bool mutual = support::LinksSimple(face);
+    MgFace* face = c.face;
+    MgFacet *f = c.f, *n = c.n;
+    const int side = c.side;
     MgFourFacetsSubDiv made{};
     const float uv[2] = {0, 0};
     if (!ExpectThrown(
@@ -77,7 +79,7 @@ void OperationFuzzer::SplitSubDivOp(bool withVertex) {
     MGFUZZ_CHECK(made.count == (n ? 3 : 1) && made.facets[0] &&
                      (n ? made.facets[1] && made.facets[2] == n : !made.facets[1]),
                  "SplitSubDiv's record");
-    if (mutual)
+    if (c.mutual)
         MGFUZZ_CHECK(support::LinksMutual(face), "links after SplitSubDiv are not mutual");
 }
 
