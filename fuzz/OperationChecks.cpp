@@ -30,10 +30,6 @@ Slots SlotsOf(const MgFacet* f) {
     return {f->Vertex(0), f->Vertex(1), f->Vertex(2)};
 }
 
-bool Is(const char* message, const char* text) {
-    return std::strcmp(message, text) == 0;
-}
-
 Snapshot TakeSnapshot(const Objects& objects) {
     Snapshot s;
     for (const auto& o : objects) {
