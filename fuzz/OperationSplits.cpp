@@ -63,24 +63,22 @@ void OperationFuzzer::SplitSubDivOp(bool withVertex) {
     const Cut c = PickCut("SplitSubDiv");
     if (!c.f)
         return;
-    MgFace* face = c.face;
-    MgFacet *f = c.f, *n = c.n;
-    const int side = c.side;
     MgFourFacetsSubDiv made{};
     const float uv[2] = {0, 0};
     if (!ExpectThrown(
             [&] {
-                made = withVertex ? f->SplitSubDiv(
-                                        side, face->AddVertex(PickPoint(), CGeoVector(0, 0, 1), uv))
-                                  : f->SplitSubDiv(side, PickT());
+                made = withVertex
+                           ? c.f->SplitSubDiv(
+                                 c.side, c.face->AddVertex(PickPoint(), CGeoVector(0, 0, 1), uv))
+                           : c.f->SplitSubDiv(c.side, PickT());
             },
             {"Bad facet structure"}))
         return;
-    MGFUZZ_CHECK(made.count == (n ? 3 : 1) && made.facets[0] &&
-                     (n ? made.facets[1] && made.facets[2] == n : !made.facets[1]),
+    MGFUZZ_CHECK(made.count == (c.n ? 3 : 1) && made.facets[0] &&
+                     (c.n ? made.facets[1] && made.facets[2] == c.n : !made.facets[1]),
                  "SplitSubDiv's record");
     if (c.mutual)
-        MGFUZZ_CHECK(support::LinksMutual(face), "links after SplitSubDiv are not mutual");
+        MGFUZZ_CHECK(support::LinksMutual(c.face), "links after SplitSubDiv are not mutual");
 }
 
 // A record whose facets stand as its split left them: undone exactly, or refused as
