@@ -77,38 +77,13 @@ private:
     static float Interesting(unsigned i) {
         const float nan = std::numeric_limits<float>::quiet_NaN();
         const float inf = std::numeric_limits<float>::infinity();
-        const float values[] = {0.0f,
-                                -0.0f,
-                                nan,
-                                -nan,
-                                inf,
-                                -inf,
-                                3.40282347e38f,
-                                -3.40282347e38f,
-                                1e-45f,
-                                -1e-45f,
-                                1.17549435e-38f,
-                                0.01f,
-                                0.0100001f,
-                                0.00999999f,
-                                0.005f,
-                                0.004f,
-                                0.006f,
-                                1e-3f,
-                                0.1f,
-                                1e30f,
-                                -1e30f,
-                                1e10f,
-                                16777216.0f,
-                                0.33333334f,
-                                1.5f,
-                                -1.5f,
-                                2.0f,
-                                1e-7f,
-                                0.05f,
-                                100.0f,
-                                -100.0f,
-                                1e5f};
+        // clang-format off
+        const float values[] = {
+            0.0f, -0.0f, nan, -nan, inf, -inf, 3.40282347e38f, -3.40282347e38f, 1e-45f, -1e-45f,
+            1.17549435e-38f, 0.01f, 0.0100001f, 0.00999999f, 0.005f, 0.004f, 0.006f, 1e-3f, 0.1f,
+            1e30f, -1e30f, 1e10f, 16777216.0f, 0.33333334f, 1.5f, -1.5f, 2.0f, 1e-7f, 0.05f,
+            100.0f, -100.0f, 1e5f};
+        // clang-format on
         return values[i % (sizeof values / sizeof values[0])];
     }
 

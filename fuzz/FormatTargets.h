@@ -21,20 +21,12 @@ using FormatLoad = std::function<void(MgObject&, std::istream&, MyProgressNotify
 /// Loads `bytes` into a new object; a thrown text must be one of `allowed`. Returns whether
 /// the load completed.
 inline bool LoadFormat(MgObject& object, const std::string& bytes, const FormatLoad& load,
-                       std::initializer_list<const char*> allowed, int& steps) {
+                       std::initializer_list<const char*> allowed, int* steps = nullptr) {
     std::istringstream in(bytes);
     support::CountingProgress progress;
-    bool complete = true;
-    try {
-        load(object, in, &progress);
-    } catch (const char* message) {
-        complete = false;
-        bool known = false;
-        for (const char* text : allowed)
-            known = known || std::string(message) == text;
-        MGFUZZ_CHECK(known, std::string("unexpected message \"") + message + "\"");
-    }
-    steps = progress.steps;
+    const bool complete = ExpectThrown([&] { load(object, in, &progress); }, allowed);
+    if (steps)
+        *steps = progress.steps;
     CheckObject(object);
     MGFUZZ_CHECK(!object.FaceList().empty(), "a load makes a face");
     for (const MgFace* face : object.FaceList())
@@ -49,8 +41,7 @@ inline bool LoadFormat(MgObject& object, const std::string& bytes, const FormatL
 inline void CheckWrittenBack(const MgObject& object, const std::string& written,
                              const FormatLoad& load, bool values) {
     MgObject back;
-    int steps = 0;
-    MGFUZZ_CHECK(LoadFormat(back, written, load, {}, steps), "a written model reads back");
+    MGFUZZ_CHECK(LoadFormat(back, written, load, {}), "a written model reads back");
     support::TextOptions options;
     options.values = values;
     MGFUZZ_CHECK(support::ModelText(back, options) == support::ModelText(object, options),
@@ -60,35 +51,41 @@ inline void CheckWrittenBack(const MgObject& object, const std::string& written,
 inline void LoadBinaryStlTarget(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     MgObject object, any;
-    int steps = 0, anySteps = 0;
-    LoadFormat(object, bytes, &MgObject::LoadBinarySTL, {"File problem"}, steps);
+    int steps = 0;
+    LoadFormat(object, bytes, &MgObject::LoadBinarySTL, {"File problem"}, &steps);
     MGFUZZ_CHECK(object.FaceList().size() == 1 && steps == 7 * object.NumFacets(),
                  "one face, seven steps a facet");
-    LoadFormat(any, bytes, &MgObject::LoadAnySTL, {"File problem", "Unsupported file"}, anySteps);
+    LoadFormat(any, bytes, &MgObject::LoadAnySTL, {"File problem", "Unsupported file"});
+}
+
+/// Loads the input with `load` and, when that completes, writes it with `save` and reads it
+/// back; with `values`, to the bit.
+template <class Save>
+void LoadAndWriteBack(const std::uint8_t* data, std::size_t size, const FormatLoad& load,
+                      std::initializer_list<const char*> allowed, Save save, bool values) {
+    MgObject object;
+    if (!LoadFormat(object, std::string(reinterpret_cast<const char*>(data), size), load, allowed))
+        return;
+    std::ostringstream out;
+    save(object, out);
+    CheckWrittenBack(object, out.str(), load, values);
 }
 
 inline void LoadObjTarget(const std::uint8_t* data, std::size_t size) {
-    MgObject object;
-    int steps = 0;
-    if (!LoadFormat(object, std::string(reinterpret_cast<const char*>(data), size),
-                    &MgObject::LoadOBJ, {"Bad OBJ line", "Bad OBJ index", "File problem"}, steps))
-        return;
-    std::ostringstream out;
-    object.SaveOBJ(out);
     // NaN keeps no payload in text, so only the structure must come back
-    CheckWrittenBack(object, out.str(), &MgObject::LoadOBJ, false);
+    LoadAndWriteBack(
+        data, size, &MgObject::LoadOBJ, {"Bad OBJ line", "Bad OBJ index", "File problem"},
+        [](const MgObject& object, std::ostream& out) { object.SaveOBJ(out); }, false);
 }
 
 inline void LoadPlyTarget(const std::uint8_t* data, std::size_t size) {
-    MgObject object;
-    int steps = 0;
-    if (!LoadFormat(object, std::string(reinterpret_cast<const char*>(data), size),
-                    &MgObject::LoadPLY, {"Bad PLY header", "Bad PLY data", "Bad PLY index"}, steps))
-        return;
-    MGFUZZ_CHECK(object.FaceList().size() == 1, "one face");
-    std::ostringstream binary;
-    object.SavePLY(binary, true);
-    CheckWrittenBack(object, binary.str(), &MgObject::LoadPLY, true);
+    LoadAndWriteBack(
+        data, size, &MgObject::LoadPLY, {"Bad PLY header", "Bad PLY data", "Bad PLY index"},
+        [](const MgObject& object, std::ostream& out) {
+            MGFUZZ_CHECK(object.FaceList().size() == 1, "one face");
+            object.SavePLY(out, true);
+        },
+        true);
 }
 
 } // namespace mgfuzz

@@ -30,10 +30,6 @@ Slots SlotsOf(const MgFacet* f) {
     return {f->Vertex(0), f->Vertex(1), f->Vertex(2)};
 }
 
-bool Is(const char* message, const char* text) {
-    return std::strcmp(message, text) == 0;
-}
-
 Snapshot TakeSnapshot(const Objects& objects) {
     Snapshot s;
     for (const auto& o : objects) {
@@ -80,11 +76,7 @@ void CheckRebuilt(const MgFace* face) {
 // Bad face structure cannot come from facets that all hold three vertices.
 bool CheckedRebuild(MgFace* face) {
     bool good = false;
-    try {
-        good = face->RebuildEdges();
-    } catch (const char* message) {
-        Fail(std::string("edge rebuild threw ") + message);
-    }
+    ExpectThrown([&] { good = face->RebuildEdges(); });
     MGFUZZ_CHECK(good || face->Corrupt(), "a failed edge rebuild leaves the face corrupt");
     if (good)
         CheckRebuilt(face);

@@ -24,9 +24,6 @@ using Slots = std::array<MgVertex*, 3>;
 
 Slots SlotsOf(const MgFacet* f);
 
-/// Whether `message` is `text`.
-bool Is(const char* message, const char* text);
-
 /// The change indices of every object and face, and each face's list lengths.
 struct Snapshot {
     struct FaceState {

@@ -11,39 +11,39 @@
 
 namespace mgfuzz {
 
-MgFacet* OperationFuzzer::PickCut(MgFace*& face, int& side, const char* name) {
-    face = PickFace();
-    MgFacet* f = PickFacet(face);
+OperationFuzzer::Cut OperationFuzzer::PickCut(const char* name) {
+    Cut c;
+    c.face = PickFace();
+    MgFacet* f = PickFacet(c.face);
     if (!f || TotalFacets() >= kMaxFacets)
-        return nullptr;
-    side = m_in.Range(0, 2);
-    m_trace.Step(std::string(" ") + name + " facet " + OperationTrace::Position(face, f) +
-                 " side " + std::to_string(side));
-    return f;
+        return c;
+    c.side = m_in.Range(0, 2);
+    m_trace.Step(std::string(" ") + name + " facet " + OperationTrace::Position(c.face, f) +
+                 " side " + std::to_string(c.side));
+    c.f = f;
+    c.n = f->Neighbor(c.side);
+    c.mutual = support::LinksSimple(c.face);
+    return c;
 }
 
 void OperationFuzzer::SplitOp(bool withVertex) {
-    MgFace* face = nullptr;
-    int side = 0;
-    MgFacet* f = PickCut(face, side, "Split");
-    if (!f)
+    const Cut c = PickCut("Split");
+    if (!c.f)
         return;
-    MgFacet* n = f->Neighbor(side);
+    MgFace* face = c.face;
+    MgFacet *f = c.f, *n = c.n;
+    const int side = c.side;
     const Slots fBefore = SlotsOf(f);
     const Slots nBefore = n ? SlotsOf(n) : Slots{};
-    const bool mutual = support::LinksSimple(face);
     MgTwoFacets made{};
-    try {
-        if (withVertex) {
-            const float uv[2] = {m_in.Float(), m_in.Float()};
-            const CGeoVector position = PickPoint();
-            MgVertex* v = face->AddVertex(position, PickPoint(), uv);
-            made = f->Split(side, v);
-        } else {
-            made = f->Split(side, PickT());
-        }
-    } catch (const char* message) {
-        MGFUZZ_CHECK(Is(message, "Bad facet structure"), std::string("Split threw ") + message);
+    const auto split = [&] {
+        if (!withVertex)
+            return void(made = f->Split(side, PickT()));
+        const float uv[2] = {m_in.Float(), m_in.Float()};
+        const CGeoVector position = PickPoint();
+        made = f->Split(side, face->AddVertex(position, PickPoint(), uv));
+    };
+    if (!ExpectThrown(split, {"Bad facet structure"})) {
         MGFUZZ_CHECK(n, "Bad facet structure without a neighbour");
         return;
     }
@@ -52,7 +52,7 @@ void OperationFuzzer::SplitOp(bool withVertex) {
         return; // a facet linked to itself across the side: no undo is tried
     MgVertex* v = f->Vertex((side + 1) % 3);
     MGFUZZ_CHECK(v->RefCount() == (n ? 4 : 2), "the made vertex's references");
-    if (mutual)
+    if (c.mutual)
         MGFUZZ_CHECK(support::LinksMutual(face), "links after Split are not mutual");
     m_records.push_back({face, f, made.first, n, made.second, v, side, made.neighborSide, fBefore,
                          nBefore, SlotsOf(f), SlotsOf(made.first), n ? SlotsOf(n) : Slots{},
@@ -60,32 +60,25 @@ void OperationFuzzer::SplitOp(bool withVertex) {
 }
 
 void OperationFuzzer::SplitSubDivOp(bool withVertex) {
-    MgFace* face = nullptr;
-    int side = 0;
-    MgFacet* f = PickCut(face, side, "SplitSubDiv");
-    if (!f)
+    const Cut c = PickCut("SplitSubDiv");
+    if (!c.f)
         return;
-    MgFacet* n = f->Neighbor(side);
-    const bool mutual = support::LinksSimple(face);
     MgFourFacetsSubDiv made{};
-    try {
-        if (withVertex) {
-            const float uv[2] = {0, 0};
-            MgVertex* v = face->AddVertex(PickPoint(), CGeoVector(0, 0, 1), uv);
-            made = f->SplitSubDiv(side, v);
-        } else {
-            made = f->SplitSubDiv(side, PickT());
-        }
-    } catch (const char* message) {
-        MGFUZZ_CHECK(Is(message, "Bad facet structure"),
-                     std::string("SplitSubDiv threw ") + message);
+    const float uv[2] = {0, 0};
+    if (!ExpectThrown(
+            [&] {
+                made = withVertex
+                           ? c.f->SplitSubDiv(
+                                 c.side, c.face->AddVertex(PickPoint(), CGeoVector(0, 0, 1), uv))
+                           : c.f->SplitSubDiv(c.side, PickT());
+            },
+            {"Bad facet structure"}))
         return;
-    }
-    MGFUZZ_CHECK(made.count == (n ? 3 : 1) && made.facets[0] &&
-                     (n ? made.facets[1] && made.facets[2] == n : !made.facets[1]),
+    MGFUZZ_CHECK(made.count == (c.n ? 3 : 1) && made.facets[0] &&
+                     (c.n ? made.facets[1] && made.facets[2] == c.n : !made.facets[1]),
                  "SplitSubDiv's record");
-    if (mutual)
-        MGFUZZ_CHECK(support::LinksMutual(face), "links after SplitSubDiv are not mutual");
+    if (c.mutual)
+        MGFUZZ_CHECK(support::LinksMutual(c.face), "links after SplitSubDiv are not mutual");
 }
 
 // A record whose facets stand as its split left them: undone exactly, or refused as
@@ -104,11 +97,9 @@ void OperationFuzzer::UnsplitRightOp() {
     // the halves of the cut side still link across it, so the undo links F and N again
     const bool halvesLinked =
         r.n && r.g->Neighbor(r.side) == r.n && r.h->Neighbor(r.neighborSide) == r.f;
-    try {
-        r.f->Unsplit(r.g, r.n, r.h);
-    } catch (const char* message) {
-        MGFUZZ_CHECK(dependent && Is(message, "Cannot unsplit if dependes on other splits"),
-                     std::string("Unsplit of a standing split threw ") + message);
+    if (!ExpectThrown([&] { r.f->Unsplit(r.g, r.n, r.h); },
+                      {"Cannot unsplit if dependes on other splits"})) {
+        MGFUZZ_CHECK(dependent, "Unsplit of an independent standing split refused");
         MGFUZZ_CHECK(r.face->ChangeIndex() == index, "a refused Unsplit changed the face");
         return;
     }
@@ -143,15 +134,10 @@ void OperationFuzzer::UnsplitWrongOp() {
     }
     const unsigned index = face->ChangeIndex();
     const Slots fSlots = SlotsOf(f), gSlots = SlotsOf(g);
-    try {
-        f->Unsplit(g, n, h);
-    } catch (const char* message) {
-        MGFUZZ_CHECK(Is(message, expected), std::string("Unsplit threw ") + message);
-        MGFUZZ_CHECK(face->ChangeIndex() == index && SlotsOf(f) == fSlots && SlotsOf(g) == gSlots,
-                     "a refused Unsplit changed the face");
-        return;
-    }
-    Fail(std::string("Unsplit went through; expected ") + expected);
+    if (ExpectThrown([&] { f->Unsplit(g, n, h); }, {expected}))
+        Fail(std::string("Unsplit went through; expected ") + expected);
+    MGFUZZ_CHECK(face->ChangeIndex() == index && SlotsOf(f) == fSlots && SlotsOf(g) == gSlots,
+                 "a refused Unsplit changed the face");
 }
 
 void OperationFuzzer::AddEdgeVertexOp() {
@@ -176,17 +162,10 @@ void OperationFuzzer::AddEdgeVertexOp() {
     MgFacet* found = FacetAlong(face, vertex, w, forward, slot);
     const unsigned index = face->ChangeIndex();
     MgVertexList::const_iterator made;
-    try {
-        made = face->AddEdgeVertex(vertex, at, edge, t, forward);
-    } catch (const char* message) {
-        if (!found) {
-            MGFUZZ_CHECK(Is(message, "Vertices are not on an edge"),
-                         std::string("AddEdgeVertex threw ") + message);
-            MGFUZZ_CHECK(face->ChangeIndex() == index, "a refused AddEdgeVertex changed things");
-        } else {
-            MGFUZZ_CHECK(Is(message, "Bad facet structure"),
-                         std::string("AddEdgeVertex threw ") + message);
-        }
+    if (!ExpectThrown([&] { made = face->AddEdgeVertex(vertex, at, edge, t, forward); },
+                      {found ? "Bad facet structure" : "Vertices are not on an edge"})) {
+        MGFUZZ_CHECK(found || face->ChangeIndex() == index,
+                     "a refused AddEdgeVertex changed things");
         return;
     }
     MGFUZZ_CHECK(found, "AddEdgeVertex found a facet the walk did not");

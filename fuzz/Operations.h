@@ -45,8 +45,16 @@ private:
     float PickT();
     CGeoVector PickPoint();
     float PickTolerance();
-    // a facet to cut and the side, or null when there is none or the model is big enough
-    MgFacet* PickCut(MgFace*& face, int& side, const char* name);
+    // a facet to cut, its side and neighbour there, and whether the face's links are simple;
+    // f is null when there is none or the model is big enough
+    struct Cut {
+        MgFace* face = nullptr;
+        MgFacet* f = nullptr;
+        MgFacet* n = nullptr;
+        int side = 0;
+        bool mutual = false;
+    };
+    Cut PickCut(const char* name);
     template <class List> static typename List::value_type Nth(const List& list, std::size_t i) {
         return *std::next(list.begin(), static_cast<std::ptrdiff_t>(i));
     }

@@ -32,19 +32,13 @@ inline std::string AsText(const std::uint8_t* data, std::size_t size) {
     return std::string(reinterpret_cast<const char*>(data), size);
 }
 
-/// Fails unless `message` is one of `allowed`.
-inline void ExpectMessage(const char* message, std::initializer_list<const char*> allowed) {
-    for (const char* text : allowed)
-        if (std::strcmp(message, text) == 0)
-            return;
-    Fail(std::string("unexpected message \"") + message + "\"");
-}
-
-inline bool Complete(const MgFace* face) {
-    for (const MgFacet* f : face->FacetList())
-        if (!f->Vertex(0) || !f->Vertex(1) || !f->Vertex(2))
-            return false;
-    return true;
+/// Reads the input into `object` with `load`; a thrown text must be one of `allowed`.
+template <class Load>
+bool LoadText(MgObject& object, const std::uint8_t* data, std::size_t size, Load load,
+              std::initializer_list<const char*> allowed, CountingProgress* progress = nullptr) {
+    std::istringstream in(AsText(data, size));
+    CountingProgress own;
+    return ExpectThrown([&] { (object.*load)(in, progress ? progress : &own); }, allowed);
 }
 
 /// Operations on faces as read: a file's links may be anything (one-sided, to the facet itself,
@@ -55,11 +49,7 @@ inline void ExerciseReadFaces(MgObject& object, std::size_t choice) {
     MgObject copies;
     for (MgFace* face : object.FaceList()) {
         MgFace* copy = copies.NewFace();
-        try {
-            copy->CopyFace(face);
-        } catch (const char* message) {
-            ExpectMessage(message, {"Bad face structure"});
-        }
+        ExpectThrown([&] { copy->CopyFace(face); }, {"Bad face structure"});
         (void)face->Area();
     }
     (void)copies.Area();
@@ -67,33 +57,24 @@ inline void ExerciseReadFaces(MgObject& object, std::size_t choice) {
     const int side = static_cast<int>(choice % 3);
     // the faces as read, with their links as the file gave them
     for (MgFace* face : object.FaceList())
-        if (Complete(face) && !face->FacetList().empty()) {
-            try {
-                face->FacetList().front()->Split(side, 0.5f);
-            } catch (const char* message) {
-                ExpectMessage(message, {"Bad facet structure"});
-            }
-        }
+        if (Complete(face) && !face->FacetList().empty())
+            ExpectThrown([&] { face->FacetList().front()->Split(side, 0.5f); },
+                         {"Bad facet structure"});
     CheckObject(object);
     std::vector<MgFace*> complete;
     for (MgFace* face : copies.FaceList()) {
         if (!Complete(face))
             continue;
         complete.push_back(face);
-        if (!face->FacetList().empty()) {
-            try {
-                face->FacetList().front()->Split(side, 0.5f);
-                face->FacetList().back()->SplitSubDiv((side + 1) % 3, 0.25f);
-            } catch (const char* message) {
-                ExpectMessage(message, {"Bad facet structure"});
-            }
-        }
+        if (!face->FacetList().empty())
+            ExpectThrown(
+                [&] {
+                    face->FacetList().front()->Split(side, 0.5f);
+                    face->FacetList().back()->SplitSubDiv((side + 1) % 3, 0.25f);
+                },
+                {"Bad facet structure"});
         CheckFace(face);
-        try {
-            face->RebuildEdges();
-        } catch (const char* message) {
-            Fail(std::string("edge rebuild of complete facets threw ") + message);
-        }
+        ExpectThrown([&] { face->RebuildEdges(); }); // complete facets
         face->Reverse();
         CheckFace(face);
     }
@@ -103,14 +84,8 @@ inline void ExerciseReadFaces(MgObject& object, std::size_t choice) {
 }
 
 inline void LoadScbTarget(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(AsText(data, size));
-    CountingProgress progress;
     MgObject object;
-    try {
-        object.LoadSCB(in, &progress);
-    } catch (const char* message) {
-        ExpectMessage(message, {"File problem"});
-    }
+    LoadText(object, data, size, &MgObject::LoadSCB, {"File problem"});
     CheckRoundTrip(object);
     ExerciseReadFaces(object, size);
 }
@@ -125,16 +100,16 @@ inline void LoadFromScbTarget(const std::uint8_t* data, std::size_t size) {
 
     std::istringstream in(AsText(data, size));
     CountingProgress progress;
-    try {
-        // a run of faces, then whatever follows it read as a second run, as the multi-part
-        // reader does after a part's end word
-        const std::string end = object.LoadFromSCB(in, &progress);
-        MGFUZZ_CHECK(end != "faceBegin", "the end word of a run of faces");
-        if (!end.empty())
-            object.LoadFromSCB(in, &progress);
-    } catch (const char* message) {
-        ExpectMessage(message, {"File problem"});
-    }
+    // a run of faces, then whatever follows it read as a second run, as the multi-part reader
+    // does after a part's end word
+    ExpectThrown(
+        [&] {
+            const std::string end = object.LoadFromSCB(in, &progress);
+            MGFUZZ_CHECK(end != "faceBegin", "the end word of a run of faces");
+            if (!end.empty())
+                object.LoadFromSCB(in, &progress);
+        },
+        {"File problem"});
     auto it = object.FaceList().begin();
     MGFUZZ_CHECK(object.FaceList().size() >= 2 && *it++ == first && *it == second,
                  "faces the object had stay first");
@@ -146,14 +121,10 @@ inline void LoadFromScbTarget(const std::uint8_t* data, std::size_t size) {
 }
 
 inline void LoadStlTarget(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(AsText(data, size));
     CountingProgress progress;
     MgObject object;
-    try {
-        object.LoadSTL(in, &progress);
-    } catch (const char* message) {
-        ExpectMessage(message, {"File problem", "Unsupported file"});
-    }
+    LoadText(object, data, size, &MgObject::LoadSTL, {"File problem", "Unsupported file"},
+             &progress);
     MGFUZZ_CHECK(object.FaceList().size() == 1, "one face per solid");
     MgFace* face = object.FaceList().back();
     MGFUZZ_CHECK(face->GeoFaceId() == 0 && face->NumEdges() == 0 && face->CornerList().empty(),
@@ -163,23 +134,13 @@ inline void LoadStlTarget(const std::uint8_t* data, std::size_t size) {
         for (int i = 0; i < 3; ++i)
             MGFUZZ_CHECK(f->Vertex(i) && !f->Neighbor(i), "a read facet: three vertices, no links");
     CheckObject(object);
-    try {
-        face->RebuildEdges();
-    } catch (const char* message) {
-        Fail(std::string("edge rebuild of a read solid threw ") + message);
-    }
+    ExpectThrown([&] { face->RebuildEdges(); });
     CheckObject(object);
 }
 
 inline void LoadTrgTarget(const std::uint8_t* data, std::size_t size) {
-    std::istringstream in(AsText(data, size));
-    CountingProgress progress;
     MgObject object;
-    try {
-        object.LoadTRG(in, &progress);
-    } catch (const char* message) {
-        Fail(std::string("the TRG reader threw ") + message); // every facet has three vertices
-    }
+    LoadText(object, data, size, &MgObject::LoadTRG, {}); // every facet has three vertices
     for (const MgFace* face : object.FaceList())
         MGFUZZ_CHECK(!face->Corrupt(), "a kept TRG face is not corrupt");
     CheckObject(object);
@@ -190,13 +151,8 @@ inline void MultiLoadScbTarget(const std::uint8_t* data, std::size_t size) {
     CountingProgress progress;
     CMgMultiObject multi;
     multi.Init();
-    bool loaded = true;
-    try {
-        multi.LoadSCB(in, &progress);
-    } catch (const char* message) {
-        ExpectMessage(message, {"File problem", "Bad face structure"});
-        loaded = false;
-    }
+    const bool loaded =
+        ExpectThrown([&] { multi.LoadSCB(in, &progress); }, {"File problem", "Bad face structure"});
     MGFUZZ_CHECK(multi.UnprocessedObject() && multi.OriginalObject(), "objects after Init");
     CheckObject(*multi.UnprocessedObject());
     CheckObject(*multi.OriginalObject());

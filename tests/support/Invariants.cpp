@@ -22,6 +22,14 @@ template <class List> int Length(const List& list) {
     return static_cast<int>(std::distance(list.begin(), list.end()));
 }
 
+// Fills `set` with the list's items; false when one is listed twice.
+template <class List, class Set> bool Collect(const List& list, Set& set) {
+    for (const auto* item : list)
+        if (!set.insert(item).second)
+            return false;
+    return true;
+}
+
 std::string CountProblem(const char* what, int count, int length) {
     if (count == length)
         return "";
@@ -85,26 +93,21 @@ std::string BoundsProblem(const char* what, const CGeoVector& min, const CGeoVec
 std::string FaceProblem(const MgFace* face, const MgObject* owner, bool mutualLinks) {
     if (face->ParentObject() != owner)
         return "face parent is not the object";
-    std::string problem = CountProblem("vertex", face->NumVertices(), Length(face->VertexList()));
-    if (problem.empty())
-        problem = CountProblem("facet", face->NumFacets(), Length(face->FacetList()));
-    if (problem.empty())
-        problem = CountProblem("edge", face->NumEdges(), Length(face->EdgeList()));
+    std::string problem = CountProblem("vertex", face->NumVertices(), Length(face->VertexList())) +
+                          CountProblem("facet", face->NumFacets(), Length(face->FacetList())) +
+                          CountProblem("edge", face->NumEdges(), Length(face->EdgeList()));
     if (!problem.empty())
         return problem;
 
     std::unordered_set<const MgVertex*> vertices;
-    for (const MgVertex* v : face->VertexList())
-        if (!vertices.insert(v).second)
-            return "vertex listed twice";
     std::unordered_set<const MgFacet*> facets;
-    for (const MgFacet* f : face->FacetList())
-        if (!facets.insert(f).second)
-            return "facet listed twice";
     std::unordered_set<const MgEdge*> edges;
-    for (const MgEdge* e : face->EdgeList())
-        if (!edges.insert(e).second)
-            return "edge listed twice";
+    if (!Collect(face->VertexList(), vertices))
+        return "vertex listed twice";
+    if (!Collect(face->FacetList(), facets))
+        return "facet listed twice";
+    if (!Collect(face->EdgeList(), edges))
+        return "edge listed twice";
 
     std::unordered_map<const MgVertex*, int> held;
     for (const MgFacet* f : face->FacetList()) {

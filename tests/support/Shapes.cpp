@@ -76,9 +76,7 @@ MgFace* TwoFacetSquare(MgObject& object) {
 }
 
 MgFace* Tetrahedron(MgObject& object) {
-    Params p;
-    p.kind = Kind::Tetrahedron;
-    return Build(object, p);
+    return Build(object, {Kind::Tetrahedron, 1, 1, CGeoVector(), 0});
 }
 
 MgFace* OpenFan(MgObject& object, int n) {
@@ -88,10 +86,7 @@ MgFace* OpenFan(MgObject& object, int n) {
 }
 
 MgFace* Grid(MgObject& object, int nx, int ny) {
-    Params p;
-    p.nx = nx;
-    p.ny = ny;
-    return Build(object, p);
+    return Build(object, {Kind::Grid, nx, ny, CGeoVector(), 0});
 }
 
 MgFace* Build(MgObject& object, const Params& p) {
