@@ -88,4 +88,18 @@ inline void LoadPlyTarget(const std::uint8_t* data, std::size_t size) {
         true);
 }
 
+// The lenient import: anything in, a valid model out, seven steps a facet, and every warning
+// and error with a reason.
+inline void ImportStlTarget(const std::uint8_t* data, std::size_t size) {
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    MgObject object;
+    support::CountingProgress progress;
+    const mgmesh::ImportResult result = mgmesh::ImportSTL(object, in, {}, &progress);
+    CheckObject(object);
+    MGFUZZ_CHECK(progress.steps == 7 * object.NumFacets(), "seven steps a facet");
+    MGFUZZ_CHECK(!result.failed || !result.error.reason.empty(), "an error says why");
+    for (const mgmesh::ImportIssue& warning : result.warnings)
+        MGFUZZ_CHECK(!warning.reason.empty(), "a warning says why");
+}
+
 } // namespace mgfuzz

@@ -181,8 +181,8 @@ struct Target {
 };
 
 /// Every target, by the name of its fuzzer and of its folders of seeds and regression inputs.
-inline const Target (&AllTargets())[10] {
-    static const Target targets[10] = {
+inline const Target (&AllTargets())[11] {
+    static const Target targets[11] = {
         {"load_scb", LoadScbTarget},
         {"load_from_scb", LoadFromScbTarget},
         {"load_stl", LoadStlTarget},
@@ -193,6 +193,7 @@ inline const Target (&AllTargets())[10] {
         {"load_binary_stl", LoadBinaryStlTarget},
         {"load_obj", LoadObjTarget},
         {"load_ply", LoadPlyTarget},
+        {"import_stl", ImportStlTarget},
     };
     return targets;
 }

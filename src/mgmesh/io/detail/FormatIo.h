@@ -27,8 +27,10 @@ public:
             if (m_begin > 0 && m_begin == m_end)
                 m_begin = m_end = 0;
             if (m_buffer.size() - m_end < kBlock) {
-                // move what is left to the front before the buffer grows
-                std::memmove(m_buffer.data(), m_buffer.data() + m_begin, Size());
+                // move what is left to the front before the buffer grows (an empty buffer has
+                // no data to move, and no address to give memmove)
+                if (Size() > 0)
+                    std::memmove(m_buffer.data(), m_buffer.data() + m_begin, Size());
                 m_end -= m_begin;
                 m_begin = 0;
                 if (m_buffer.size() - m_end < kBlock)
