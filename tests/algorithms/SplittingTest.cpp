@@ -39,14 +39,7 @@ void ExpectConformingLinks(const MgFace* face) {
         }
 }
 
-// The square (a, b, c), (a, c, d) with its diagonal linked.
-struct Square {
-    MgObject object;
-    MgFace* face = shapes::TwoFacetSquare(object);
-    std::vector<MgVertex*> v{face->VertexList().begin(), face->VertexList().end()};
-    MgFacet *abc = face->FacetList().front(), *acd = face->FacetList().back();
-    Square() { face->RebuildEdges(); }
-};
+using Square = shapes::LinkedSquare;
 
 } // namespace
 

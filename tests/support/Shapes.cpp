@@ -120,4 +120,10 @@ MgFace* Build(MgObject& object, const Params& p) {
     return face;
 }
 
+LinkedSquare::LinkedSquare()
+    : face(TwoFacetSquare(object)), v(face->VertexList().begin(), face->VertexList().end()),
+      abc(face->FacetList().front()), acd(face->FacetList().back()) {
+    face->RebuildEdges();
+}
+
 } // namespace shapes

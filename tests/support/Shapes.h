@@ -2,11 +2,13 @@
 // factories: no links, edges or corners yet.
 #pragma once
 
+#include <vector>
+
 #include "mgmesh/geometry/CGeoVector.h"
+#include "mgmesh/model/MgObject.h"
 
 class MgFace;
 class MgFacet;
-class MgObject;
 class MgVertex;
 
 namespace shapes {
@@ -49,5 +51,15 @@ struct Params {
 
 /// A new face of `object` in the given shape (Kind::Count makes a single facet).
 MgFace* Build(MgObject& object, const Params& params);
+
+/// TwoFacetSquare with its edges built, so the diagonal is linked; its vertices a, b, c, d in
+/// list order and its facets (a, b, c) and (a, c, d).
+struct LinkedSquare {
+    LinkedSquare();
+    MgObject object;
+    MgFace* face;
+    std::vector<MgVertex*> v;
+    MgFacet *abc, *acd;
+};
 
 } // namespace shapes

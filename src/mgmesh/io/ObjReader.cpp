@@ -16,6 +16,7 @@
 namespace {
 
 using mgmesh::detail::ByteInput;
+using mgmesh::detail::NextWord;
 
 // A facet corner as the file names it: v, vt and vn line numbers from 0, -1 for none.
 struct Corner {
@@ -25,19 +26,6 @@ struct Corner {
     }
     bool operator==(const Corner& o) const { return v == o.v && t == o.t && n == o.n; }
 };
-
-// Splits off the next blank-separated word of `line`.
-std::string_view NextWord(std::string_view& line) {
-    std::size_t at = 0;
-    while (at < line.size() && ByteInput::IsBlank(line[at]))
-        ++at;
-    std::size_t end = at;
-    while (end < line.size() && !ByteInput::IsBlank(line[end]))
-        ++end;
-    const std::string_view word = line.substr(at, end - at);
-    line.remove_prefix(end);
-    return word;
-}
 
 class ObjReader {
 public:

@@ -17,6 +17,7 @@
 namespace {
 
 using mgmesh::detail::ByteInput;
+using mgmesh::detail::NextWord;
 
 enum class Format { Ascii, Little, Big };
 
@@ -72,19 +73,6 @@ struct Element {
     long long count = 0;
     std::vector<Property> properties;
 };
-
-// Splits off the next blank-separated word of `line`.
-std::string_view NextWord(std::string_view& line) {
-    std::size_t at = 0;
-    while (at < line.size() && ByteInput::IsBlank(line[at]))
-        ++at;
-    std::size_t end = at;
-    while (end < line.size() && !ByteInput::IsBlank(line[end]))
-        ++end;
-    const std::string_view word = line.substr(at, end - at);
-    line.remove_prefix(end);
-    return word;
-}
 
 class PlyReader {
 public:

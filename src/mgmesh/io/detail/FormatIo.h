@@ -102,6 +102,19 @@ private:
     bool m_ended = false;
 };
 
+/// Splits off the next blank-separated word of `line`.
+inline std::string_view NextWord(std::string_view& line) {
+    std::size_t at = 0;
+    while (at < line.size() && ByteInput::IsBlank(line[at]))
+        ++at;
+    std::size_t end = at;
+    while (end < line.size() && !ByteInput::IsBlank(line[end]))
+        ++end;
+    const std::string_view word = line.substr(at, end - at);
+    line.remove_prefix(end);
+    return word;
+}
+
 /// What a decimal number beyond the double range rounds to: ±infinity when its exponent is
 /// large, ±0 when it is a large negative one.
 inline double BeyondDouble(std::string_view text) {
