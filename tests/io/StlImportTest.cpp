@@ -83,9 +83,15 @@ TEST(StlImport, AcceptsWhatCommonToolsWriteAndSaysWhere) {
         EXPECT_EQ(object.NumFacets(), c.facets) << c.bytes;
         ExpectValidTopology(object, false);
     }
+    // the winding's normal, of a facet off the origin and out of the axis planes
+    std::string tilted = nan;
+    tilted.replace(tilted.find("vertex 0 0 0"), 12, "vertex 0 0 1");
+    tilted.replace(tilted.find("vertex 1 0 0"), 12, "vertex 1 0 1");
+    tilted.replace(tilted.find("vertex 0 1 0"), 12, "vertex 0 1 2");
     MgObject replaced;
-    Import(nan, replaced);
-    EXPECT_EQ(replaced.FaceList().front()->VertexList().front()->Normal(), CGeoVector(0, 0, 1));
+    Import(tilted, replaced);
+    const CGeoVector normal = replaced.FaceList().front()->VertexList().front()->Normal();
+    EXPECT_NEAR((normal - CGeoVector(0, -1, 1).Unit()).Norm(), 0, 1e-6f);
 }
 
 // A binary file's count may disagree with its size: the whole facets there are read.
