@@ -82,6 +82,9 @@ public:
     void Read() {
         ReadHeader();
         for (const Element& element : m_elements) {
+            // an element without properties holds no bytes: its items are passed over at once
+            if (element.properties.empty())
+                continue;
             for (long long item = 0; item < element.count; ++item) {
                 if (element.name == "vertex")
                     ReadVertex(element);
