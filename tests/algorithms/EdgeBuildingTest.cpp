@@ -8,12 +8,8 @@
 #include <list>
 #include <random>
 #include <sstream>
-#include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "mgmesh/mgmesh.h"
 #include "support/Check.h"
 #include "support/ModelText.h"
 #include "support/Shapes.h"
