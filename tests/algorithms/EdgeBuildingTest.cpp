@@ -40,21 +40,20 @@ void RebuildCorners(MgFace* face) {
             const MgVertex* v = *s.second;
             return (v->Vertex() - c->Position()).Norm() < 0.1f * face->GeoTolerance() && !Mark(v);
         });
-        if (s == spots.end()) {
+        if (s == spots.end())
             delete c;
-            continue;
-        }
-        c->SetEdgeIter(s->first, s->second);
-        SetMark(*s->second, 1);
+        else
+            c->SetEdgeIter(s->first, s->second), SetMark(*s->second, 1);
     }
     for (MgEdge* e : face->EdgeList()) {
         const MgVertexList& list = e->VertexList();
         if (std::count_if(list.begin(), list.end(), Mark) != 1)
             continue;
-        auto at = std::find_if(list.begin(), list.end(), Mark);
-        for (std::size_t step = 0; step < list.size() / 2; ++step)
-            if (++at == list.end())
-                at = list.begin();
+        // the vertex half the loop on from the marked one
+        const auto marked =
+            std::distance(list.begin(), std::find_if(list.begin(), list.end(), Mark));
+        const auto at =
+            std::next(list.begin(), (std::size_t(marked) + list.size() / 2) % list.size());
         MgCorner* c = face->NewCorner();
         c->SetPosition((*at)->Vertex());
         c->SetEdgeIter(e, at);
@@ -79,13 +78,10 @@ bool RebuildEdges(MgFace* face) {
             auto it = std::find_if(open.begin(), open.end(), [&](const Side& s) {
                 return from(s) == to(side) && to(s) == from(side);
             });
-            if (it == open.end()) {
+            if (it == open.end())
                 open.push_back(side);
-            } else {
-                f->SetNeighbor(i, it->first);
-                it->first->SetNeighbor(it->second, f);
-                open.erase(it);
-            }
+            else
+                f->SetNeighbor(i, it->first, it->second), open.erase(it);
             SetMark(from(side), 0);
         }
     for (auto it = face->VertexList().begin(); it != face->VertexList().end();)
