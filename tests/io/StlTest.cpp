@@ -373,11 +373,8 @@ TEST(StlWriter, ModelsReadBackWithTheirVerticesAndFacets) {
     std::vector<std::string> texts = {gridText.str()};
     if (testsupport::HaveCorpus())
         for (const char* name : {"numpy-stl_bwb.stl", "admesh_block_normal-directions-bad.stl",
-                                 "trimesh_1002_tray_bottom.STL", "numpy-stl_Cube.stl"}) {
-            std::ostringstream s;
-            s << std::ifstream(testsupport::CorpusStl() + name, std::ios::binary).rdbuf();
-            texts.push_back(s.str());
-        }
+                                 "trimesh_1002_tray_bottom.STL", "numpy-stl_Cube.stl"})
+            texts.push_back(testsupport::ReadFile(testsupport::CorpusStl() + name));
     for (const std::string& text : texts) {
         MgObject original; // a model as LoadSTL builds it, two faces of it
         for (int copy = 0; copy < 2; ++copy) {

@@ -2,12 +2,10 @@
 // bodies (fuzz/Targets.h); and checks that those bodies do notice a broken model.
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "Targets.h"
 #include "mgmesh/mgmesh.h"
+#include "support/Corpus.h"
 #include "support/Shapes.h"
 
 namespace {
@@ -27,8 +25,7 @@ int Replay(const mgfuzz::Target& target, const fs::path& folder) {
         SCOPED_TRACE(file.string());
         // named before it runs, so that a crash shows which input it was
         std::fprintf(stderr, "replaying %s\n", file.c_str());
-        std::ifstream in(file, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        const std::string bytes = testsupport::ReadFile(file);
         try {
             target.run(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         } catch (const mgfuzz::Finding& finding) {

@@ -2,9 +2,7 @@
 // at the same time: each must get exactly what a lone thread gets. Run under
 // ThreadSanitizer (MGMESH_SANITIZE=thread) this also finds unsynchronised shared state.
 #include <atomic>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -125,8 +123,7 @@ std::vector<Job> Jobs() {
             files.emplace_back(testsupport::CorpusStl() + name, StlJob);
     std::vector<Job> jobs;
     for (const auto& [path, run] : files) {
-        std::ifstream in(path, std::ios::binary);
-        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        const std::string text = testsupport::ReadFile(path);
         EXPECT_FALSE(text.empty()) << path;
         jobs.push_back({path, [text, run = run] { return run(text); }});
     }
