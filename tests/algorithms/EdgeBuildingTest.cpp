@@ -124,6 +124,17 @@ std::string FaceText(const MgFace* face) {
     return support::FaceText(face, options);
 }
 
+// The points as the face's vertices, then the facets over their numbers; returns the vertices.
+std::vector<MgVertex*> Build(MgFace* face, const std::vector<CGeoVector>& points,
+                             const std::vector<std::array<int, 3>>& facets) {
+    std::vector<MgVertex*> v;
+    for (const CGeoVector& p : points)
+        v.push_back(shapes::AddVertex(face, p.x, p.y, p.z));
+    for (const auto& f : facets)
+        shapes::AddFacet(face, v[f[0]], v[f[1]], v[f[2]]);
+    return v;
+}
+
 template <class T, std::size_t N> T Pick(std::mt19937& rng, const T (&choices)[N]) {
     return choices[rng() % N];
 }
@@ -143,9 +154,6 @@ void RandomFace(std::mt19937& rng, MgFace* face) {
                          (0.004f * scale));
     if (rng() % 4 == 0)
         points[rng() % n][int(rng() % 3)] = Pick(rng, {-0.f, nan, inf});
-    std::vector<MgVertex*> v;
-    for (const CGeoVector& p : points)
-        v.push_back(shapes::AddVertex(face, p.x, p.y, p.z));
     std::vector<std::array<int, 3>> facets;
     const unsigned holes = rng() % 3, odd = rng() % 2 ? 0 : 8; // holes in eighths of the cells
     for (int p = 0; p < n - w - 2; ++p)
@@ -160,8 +168,7 @@ void RandomFace(std::mt19937& rng, MgFace* face) {
         facets.push_back(f);
     }
     std::shuffle(facets.begin(), facets.end(), rng);
-    for (const auto& f : facets)
-        shapes::AddFacet(face, v[f[0]], v[f[1]], v[f[2]]);
+    const std::vector<MgVertex*> v = Build(face, points, facets);
     for (int k = 1 + int(rng() % 3); k > 0; --k) {
         MgEdge* e = face->NewEdge();
         for (int i = 1 + int(rng() % 40); i > 0; --i)
@@ -236,11 +243,7 @@ TEST(RebuildEdges, SmallFaces) {
     for (const Case& k : cases) {
         MgObject object;
         MgFace* face = object.NewFace();
-        std::vector<MgVertex*> v;
-        for (const CGeoVector& p : points)
-            v.push_back(shapes::AddVertex(face, p.x, p.y, p.z));
-        for (const auto& t : k.facets)
-            shapes::AddFacet(face, v[t[0]], v[t[1]], v[t[2]]);
+        const std::vector<MgVertex*> v = Build(face, points, k.facets);
         for (const CGeoVector& p : k.corners)
             face->NewCorner()->SetPosition(p);
         auto name = [&](const MgVertex* x) {
