@@ -8,12 +8,8 @@
 #include <list>
 #include <random>
 #include <sstream>
-#include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "mgmesh/mgmesh.h"
 #include "support/Check.h"
 #include "support/ModelText.h"
 #include "support/Shapes.h"
@@ -44,21 +40,20 @@ void RebuildCorners(MgFace* face) {
             const MgVertex* v = *s.second;
             return (v->Vertex() - c->Position()).Norm() < 0.1f * face->GeoTolerance() && !Mark(v);
         });
-        if (s == spots.end()) {
+        if (s == spots.end())
             delete c;
-            continue;
-        }
-        c->SetEdgeIter(s->first, s->second);
-        SetMark(*s->second, 1);
+        else
+            c->SetEdgeIter(s->first, s->second), SetMark(*s->second, 1);
     }
     for (MgEdge* e : face->EdgeList()) {
         const MgVertexList& list = e->VertexList();
         if (std::count_if(list.begin(), list.end(), Mark) != 1)
             continue;
-        auto at = std::find_if(list.begin(), list.end(), Mark);
-        for (std::size_t step = 0; step < list.size() / 2; ++step)
-            if (++at == list.end())
-                at = list.begin();
+        // the vertex half the loop on from the marked one
+        const auto marked =
+            std::distance(list.begin(), std::find_if(list.begin(), list.end(), Mark));
+        const auto at =
+            std::next(list.begin(), (std::size_t(marked) + list.size() / 2) % list.size());
         MgCorner* c = face->NewCorner();
         c->SetPosition((*at)->Vertex());
         c->SetEdgeIter(e, at);
@@ -83,13 +78,10 @@ bool RebuildEdges(MgFace* face) {
             auto it = std::find_if(open.begin(), open.end(), [&](const Side& s) {
                 return from(s) == to(side) && to(s) == from(side);
             });
-            if (it == open.end()) {
+            if (it == open.end())
                 open.push_back(side);
-            } else {
-                f->SetNeighbor(i, it->first);
-                it->first->SetNeighbor(it->second, f);
-                open.erase(it);
-            }
+            else
+                f->SetNeighbor(i, it->first, it->second), open.erase(it);
             SetMark(from(side), 0);
         }
     for (auto it = face->VertexList().begin(); it != face->VertexList().end();)
@@ -132,6 +124,17 @@ std::string FaceText(const MgFace* face) {
     return support::FaceText(face, options);
 }
 
+// The points as the face's vertices, then the facets over their numbers; returns the vertices.
+std::vector<MgVertex*> Build(MgFace* face, const std::vector<CGeoVector>& points,
+                             const std::vector<std::array<int, 3>>& facets) {
+    std::vector<MgVertex*> v;
+    for (const CGeoVector& p : points)
+        v.push_back(shapes::AddVertex(face, p.x, p.y, p.z));
+    for (const auto& f : facets)
+        shapes::AddFacet(face, v[f[0]], v[f[1]], v[f[2]]);
+    return v;
+}
+
 template <class T, std::size_t N> T Pick(std::mt19937& rng, const T (&choices)[N]) {
     return choices[rng() % N];
 }
@@ -151,9 +154,6 @@ void RandomFace(std::mt19937& rng, MgFace* face) {
                          (0.004f * scale));
     if (rng() % 4 == 0)
         points[rng() % n][int(rng() % 3)] = Pick(rng, {-0.f, nan, inf});
-    std::vector<MgVertex*> v;
-    for (const CGeoVector& p : points)
-        v.push_back(shapes::AddVertex(face, p.x, p.y, p.z));
     std::vector<std::array<int, 3>> facets;
     const unsigned holes = rng() % 3, odd = rng() % 2 ? 0 : 8; // holes in eighths of the cells
     for (int p = 0; p < n - w - 2; ++p)
@@ -168,8 +168,7 @@ void RandomFace(std::mt19937& rng, MgFace* face) {
         facets.push_back(f);
     }
     std::shuffle(facets.begin(), facets.end(), rng);
-    for (const auto& f : facets)
-        shapes::AddFacet(face, v[f[0]], v[f[1]], v[f[2]]);
+    const std::vector<MgVertex*> v = Build(face, points, facets);
     for (int k = 1 + int(rng() % 3); k > 0; --k) {
         MgEdge* e = face->NewEdge();
         for (int i = 1 + int(rng() % 40); i > 0; --i)
@@ -244,11 +243,7 @@ TEST(RebuildEdges, SmallFaces) {
     for (const Case& k : cases) {
         MgObject object;
         MgFace* face = object.NewFace();
-        std::vector<MgVertex*> v;
-        for (const CGeoVector& p : points)
-            v.push_back(shapes::AddVertex(face, p.x, p.y, p.z));
-        for (const auto& t : k.facets)
-            shapes::AddFacet(face, v[t[0]], v[t[1]], v[t[2]]);
+        const std::vector<MgVertex*> v = Build(face, points, k.facets);
         for (const CGeoVector& p : k.corners)
             face->NewCorner()->SetPosition(p);
         auto name = [&](const MgVertex* x) {

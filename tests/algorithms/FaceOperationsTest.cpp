@@ -1,8 +1,5 @@
 // Face operations: merging one face into another, deep copy and reversal.
-#include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/Check.h"
 #include "support/ModelText.h"

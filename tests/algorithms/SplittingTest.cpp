@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "mgmesh/mgmesh.h"
 #include "support/Check.h"
 #include "support/ModelText.h"

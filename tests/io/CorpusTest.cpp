@@ -1,7 +1,6 @@
 // Real ASCII STL files from other projects, loaded and compared with an independent model's
 // figures (NAME.expected.json beside each file).
 #include <filesystem>
-#include <fstream>
 
 #include "IoSupport.h"
 #include "support/Corpus.h"
@@ -9,12 +8,6 @@
 namespace {
 
 const std::string kDir = testsupport::CorpusStl();
-
-std::string ReadFile(const std::string& path) {
-    std::ostringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
-}
 
 // The value of the first member `key` in `json`: a string's text, a number or word, or the
 // items of a flat array separated by single spaces.
@@ -56,10 +49,10 @@ class Corpus : public testing::TestWithParam<std::string> {};
 } // namespace
 
 TEST_P(Corpus, LoadsAndRebuildsAsTheReferenceModelSays) {
-    const std::string json = ReadFile(kDir + GetParam() + ".expected.json");
+    const std::string json = testsupport::ReadFile(kDir + GetParam() + ".expected.json");
     const std::string load = json.substr(0, json.find("\"rebuild_edges\"")),
                       rebuild = json.substr(load.size());
-    const std::string bytes = ReadFile(kDir + GetParam());
+    const std::string bytes = testsupport::ReadFile(kDir + GetParam());
     ASSERT_EQ(std::to_string(bytes.size()), Value(json, "bytes")) << "not the file measured";
     MgObject object;
     support::CountingProgress progress;

@@ -69,6 +69,14 @@ template <class T> int IndexIn(const std::list<T*>& list, const T* item) {
     return at == list.end() ? -1 : int(std::distance(list.begin(), at));
 }
 
+// A float of random bits: any value, NaNs and infinities included.
+inline float AnyFloat(std::mt19937& random) {
+    const std::uint32_t bits = std::uint32_t(random());
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
 // Numbers and words of every shape the formats can meet, and many they should not.
 inline std::string RandomToken(std::mt19937& random) {
     static const std::string kFixed =
@@ -102,11 +110,8 @@ inline std::string RandomToken(std::mt19937& random) {
         return digits(1 + pick(3000)) + (pick(2) ? "." + digits(pick(3000)) : "") +
                (pick(2) ? "e-" + digits(1 + pick(3)) : "");
     default: { // any float at 6 to 19 digits, near halfway between two floats
-        const std::uint32_t bits = std::uint32_t(random());
-        float f;
-        std::memcpy(&f, &bits, sizeof f);
         char text[64];
-        std::snprintf(text, sizeof text, "%.*g", 6 + pick(14), double(f));
+        std::snprintf(text, sizeof text, "%.*g", 6 + pick(14), double(AnyFloat(random)));
         return text;
     }
     }

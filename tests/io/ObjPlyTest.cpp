@@ -45,10 +45,8 @@ TEST(ObjPly, ModelsReadBack) {
             EXPECT_EQ(support::ModelText(back), support::ModelText(object)) << save(object);
             EXPECT_TRUE(obj || progress.steps == object.NumVertices() + object.NumFacets());
             params.bump = 0.3f;
-            shapes::Build(object, params)
-                ->VertexList()
-                .back()
-                ->SetNormal(CGeoVector(0.2f, 1, -0.f));
+            MgFace* second = shapes::Build(object, params);
+            second->VertexList().back()->SetNormal(CGeoVector(0.2f, 1, -0.f));
             EXPECT_EQ(Thrown(load, save(object), merged), "");
             EXPECT_EQ(merged.FaceList().size(), obj ? 2u : 1u);
             EXPECT_EQ(merged.NumVertices(), object.NumVertices());

@@ -103,10 +103,7 @@ TEST(ScbWrite, WritesLinesLongerThanItsBufferAsTheInsertionsDo) {
         face->RebuildEdges();
         for (MgVertex* v : face->VertexList()) {
             float values[6];
-            for (float& value : values) {
-                const std::uint32_t bits = std::uint32_t(random());
-                std::memcpy(&value, &bits, sizeof value);
-            }
+            std::generate(values, values + 6, [&] { return io::AnyFloat(random); });
             v->SetVertexValue(CGeoVector(values));
             v->SetNormal(CGeoVector(values + 3));
             v->SetGeoUV(values + 1);

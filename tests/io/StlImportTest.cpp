@@ -1,8 +1,6 @@
 // The lenient STL import: what real files hold, read with the place of each warning and error.
-#include <gtest/gtest.h>
 
 #include <sstream>
-#include <string>
 
 #include <mgmesh/mgmesh.h>
 

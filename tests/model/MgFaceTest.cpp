@@ -1,9 +1,6 @@
 // Faces: moving to another object, and what removing an item posts.
 #include <functional>
-#include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/Check.h"
 #include "support/ModelText.h"

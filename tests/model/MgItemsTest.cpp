@@ -1,8 +1,6 @@
 // Vertices, facets, edges and corners: references, neighbour links, posted changes, copy, move.
 #include <tuple>
 
-#include <gtest/gtest.h>
-
 #include "support/Check.h"
 #include "support/Shapes.h"
 #include "support/Topology.h"

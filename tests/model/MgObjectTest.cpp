@@ -2,8 +2,6 @@
 #include <cfloat>
 #include <cmath>
 
-#include <gtest/gtest.h>
-
 #include "support/Check.h"
 #include "support/Shapes.h"
 #include "support/Tagged.h"

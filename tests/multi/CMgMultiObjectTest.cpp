@@ -5,9 +5,6 @@
 #include <locale>
 #include <sstream>
 
-#include <gtest/gtest.h>
-
-#include "mgmesh/mgmesh.h"
 #include "support/Check.h"
 #include "support/Progress.h"
 #include "support/Shapes.h"

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -13,6 +15,12 @@ namespace testsupport {
 // The corpus's "stl" folder with a trailing slash.
 inline std::string CorpusStl() {
     return MGMESH_CORPUS_DIR "/stl/";
+}
+
+// The whole of a file, "" where it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline bool HaveCorpus() {

@@ -2,9 +2,7 @@
 // at the same time: each must get exactly what a lone thread gets. Run under
 // ThreadSanitizer (MGMESH_SANITIZE=thread) this also finds unsynchronised shared state.
 #include <atomic>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -19,19 +17,6 @@
 #include "support/Shapes.h"
 
 namespace {
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string Model(const std::string& name) {
-    return ReadText(std::string(MGMESH_SOURCE_DIR) + "/examples/models/" + name);
-}
-
-std::string Corpus(const std::string& name) {
-    return ReadText(testsupport::CorpusStl() + name);
-}
 
 // What a job made, as text: its objects item by item and saved, with their counts.
 std::string Describe(const MgObject& object) {
@@ -122,28 +107,25 @@ struct Job {
     std::function<std::string()> run;
 };
 
+// A job for each file, run on its text, and the grid.
 std::vector<Job> Jobs() {
+    using Run = std::string (*)(const std::string&);
+    const std::string models = MGMESH_SOURCE_DIR "/examples/models/";
+    std::vector<std::pair<std::string, Run>> files = {{models + "box.scb", ScbJob},
+                                                      {models + "bracket_parts.scb", MultiJob},
+                                                      {models + "loose_pieces.scb", MultiJob},
+                                                      {models + "assembly.scb", MultiJob},
+                                                      {models + "bracket.stl", StlJob},
+                                                      {models + "pyramid.trg", TrgJob}};
+    if (testsupport::HaveCorpus()) // without it, the shipped models and the grid still run
+        for (const char* name : {"numpy-stl_Cube.stl", "admesh_block_normal-directions-bad.stl",
+                                 "openscad_issue945e.stl"})
+            files.emplace_back(testsupport::CorpusStl() + name, StlJob);
     std::vector<Job> jobs;
-    for (const char* name : {"box.scb"}) {
-        const std::string text = Model(name);
-        jobs.push_back({name, [text] { return ScbJob(text); }});
-    }
-    for (const char* name : {"bracket_parts.scb", "loose_pieces.scb", "assembly.scb"}) {
-        const std::string text = Model(name);
-        jobs.push_back({std::string("multi ") + name, [text] { return MultiJob(text); }});
-    }
-    {
-        const std::string text = Model("bracket.stl");
-        jobs.push_back({"bracket.stl", [text] { return StlJob(text); }});
-        const std::string trg = Model("pyramid.trg");
-        jobs.push_back({"pyramid.trg", [trg] { return TrgJob(trg); }});
-    }
-    for (const char* name : {"numpy-stl_Cube.stl", "admesh_block_normal-directions-bad.stl",
-                             "openscad_issue945e.stl"}) {
-        if (!testsupport::HaveCorpus())
-            break; // the shipped models and the grid still run
-        const std::string text = Corpus(name);
-        jobs.push_back({name, [text] { return StlJob(text); }});
+    for (const auto& [path, run] : files) {
+        const std::string text = testsupport::ReadFile(path);
+        EXPECT_FALSE(text.empty()) << path;
+        jobs.push_back({path, [text, run = run] { return run(text); }});
     }
     jobs.push_back({"grid", [] { return GridJob(6); }});
     return jobs;

@@ -30,10 +30,7 @@ inline std::string OutputDir() {
     return made ? dir : throw std::runtime_error("cannot make a temporary directory");
 }
 
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using testsupport::ReadFile;
 
 struct RunResult {
     int status = -1; // the exit status; 128 + the signal that ended a crashed run

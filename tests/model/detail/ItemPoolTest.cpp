@@ -7,9 +7,6 @@
 #include <thread>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "mgmesh/mgmesh.h"
 #include "mgmesh/model/detail/ItemPool.h"
 #include "support/Shapes.h"
 #include "support/Topology.h"
