@@ -335,7 +335,7 @@ std::unique_ptr<Model> LoadModel(const std::string& path, bool progress, float t
         options.form = model->format == Format::StlAscii ? mgmesh::ImportOptions::Text
                                                          : mgmesh::ImportOptions::Binary;
         const mgmesh::ImportResult result =
-            mgmesh::ImportSTL(*model->object, in, options, receiver);
+            mgmesh::ImportSTL(*model->object, bytes, options, receiver);
         for (const mgmesh::ImportIssue& warning : result.warnings)
             std::fprintf(stderr, "mgtool: %s: warning: %s\n", path.c_str(),
                          warning.Describe().c_str());

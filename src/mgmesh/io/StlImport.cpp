@@ -286,10 +286,9 @@ std::string ImportIssue::Describe() const {
     return where + reason;
 }
 
-ImportResult ImportSTL(MgObject& object, std::istream& in, const ImportOptions& options,
+ImportResult ImportSTL(MgObject& object, std::string_view bytes, const ImportOptions& options,
                        MyProgressNotify* progress) {
     ImportResult result;
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     {
         Builder builder(object, options, progress, result);
         try {
@@ -305,6 +304,12 @@ ImportResult ImportSTL(MgObject& object, std::istream& in, const ImportOptions& 
     }
     WarnIfSmall(object, options.tolerance, result);
     return result;
+}
+
+ImportResult ImportSTL(MgObject& object, std::istream& in, const ImportOptions& options,
+                       MyProgressNotify* progress) {
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ImportSTL(object, std::string_view(bytes), options, progress);
 }
 
 } // namespace mgmesh

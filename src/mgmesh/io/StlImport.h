@@ -41,7 +41,7 @@ struct ImportResult {
     ImportIssue error;
 };
 
-/// Reads an ASCII or binary STL from `in` into new faces of `object`, accepting what common
+/// Reads an ASCII or binary STL from `bytes` into new faces of `object`, accepting what common
 /// tools write, and says what it accepted:
 /// - ASCII: keywords in any case; names after "solid" and "endsolid" of any length; several
 ///   solids (one face each, ids 0, 1, 2, …); no line feed after the last keyword; no
@@ -55,10 +55,14 @@ struct ImportResult {
 ///   about: the merge may have joined corners that were meant apart.
 /// Otherwise corners merge and normals accumulate as in LoadSTL. A text that breaks off with
 /// a malformed facet stops the import with `failed` and the place; the facets read before it
-/// stay. The stream is read to its end. Linear in the size of the input.
+/// stay. Linear in the size of the input.
 /// Whether `bytes` start, after blanks, with "solid" in any case.
 MGMESH_API bool StartsWithSolid(std::string_view bytes);
 
+MGMESH_API ImportResult ImportSTL(MgObject& object, std::string_view bytes,
+                                  const ImportOptions& options = {},
+                                  MyProgressNotify* progress = nullptr);
+/// The same, for the whole rest of a stream, read into memory first.
 MGMESH_API ImportResult ImportSTL(MgObject& object, std::istream& in,
                                   const ImportOptions& options = {},
                                   MyProgressNotify* progress = nullptr);
