@@ -34,12 +34,27 @@ struct ConvertOptions {
     float tolerance = 0.01f;                          // STL input's merge tolerance
 };
 
+/// What mgtool repair does, in this order, before it writes like convert.
+struct RepairOptions {
+    ConvertOptions convert;
+    bool merge = false;
+    float mergeTolerance = 0;
+    bool dropDegenerate = false;
+    bool orient = false;
+};
+
+/// Writes `object` to options.output in options.format, through a temporary file that
+/// replaces the output only once the write succeeded; `name` is the SCB name unless
+/// options.name is set. Throws a ToolError or the library's message text.
+void SaveModel(const MgObject& object, const ConvertOptions& options, const std::string& name);
+
 /// The format an output path names by its extension; standard output ("-") and devices or
 /// pipes without one take SCB. Throws a UsageError for any other extension.
 OutputFormat OutputFormatOf(const std::string& path);
 
 int RunInfo(const std::vector<std::string>& files, bool json, float tolerance);
 int RunConvert(const ConvertOptions& options);
+int RunRepair(const RepairOptions& options);
 int RunRender(const RenderOptions& options);
 int RunView(const ViewOptions& options);
 

@@ -73,6 +73,18 @@ OutputFormat OutputFormatOf(const std::string& path) {
     throw UsageError("convert writes .scb, .stl, .obj or .ply, not \"" + path + "\"");
 }
 
+void SaveModel(const MgObject& object, const ConvertOptions& options, const std::string& name) {
+    OutputFile file(options.output);
+    std::ofstream out(file.WritePath(), std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw ToolError("cannot write");
+    Write(object, options, OneWord(options.name.empty() ? name : options.name), out);
+    out.close();
+    if (!out)
+        throw ToolError("cannot write (the disk may be full)");
+    file.Commit();
+}
+
 int RunConvert(const ConvertOptions& options) {
     std::unique_ptr<Model> model;
     try {
@@ -86,16 +98,7 @@ int RunConvert(const ConvertOptions& options) {
         std::fprintf(stderr, "mgtool: %s: warning: the parts are written as one object\n",
                      options.output.c_str());
     try {
-        OutputFile file(options.output);
-        std::ofstream out(file.WritePath(), std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw ToolError("cannot write");
-        Write(*model->Whole(), options, OneWord(options.name.empty() ? model->name : options.name),
-              out);
-        out.close();
-        if (!out)
-            throw ToolError("cannot write (the disk may be full)");
-        file.Commit();
+        SaveModel(*model->Whole(), options, model->name);
     } catch (const char* message) {
         return ReportFailure(options.output, message);
     } catch (const std::exception& error) {

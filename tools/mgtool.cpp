@@ -18,6 +18,9 @@ const char kUsage[] =
     "usage: mgtool info [--json] [--tolerance T] FILE...\n"
     "       mgtool convert IN OUT.scb|.stl|.obj|.ply [--binary|--ascii]\n"
     "                      [--name NAME] [--tolerance T]\n"
+    "       mgtool repair IN OUT.scb|.stl|.obj|.ply [--merge TOL] [--drop-degenerate]\n"
+    "                     [--orient] [--binary|--ascii] [--name NAME] [--tolerance T]\n"
+    "                     (no repair named: --drop-degenerate --orient)\n"
     "       mgtool render IN -o OUT.png [--size WxH] [--view iso|top|front|side] [--edges]\n"
     "                     [--no-fill] [--highlight FACEID] [--color R,G,B]\n"
     "       mgtool view IN [--size WxH] [--view iso|top|front|side] [--edges] [--no-fill]\n"
@@ -147,11 +150,11 @@ std::vector<std::string> Words(Arguments& args, std::size_t most, const char* co
 }
 
 // The merge tolerance of STL input: a number, zero merging only equal corners.
-float ParseTolerance(const std::string& text) {
+float ParseTolerance(const std::string& text, const std::string& option = "--tolerance") {
     char* end = nullptr;
     const float value = std::strtof(text.c_str(), &end);
     if (text.empty() || *end != '\0' || !(value >= 0) || value == HUGE_VALF)
-        throw UsageError("--tolerance must be a number of 0 or more, not \"" + text + "\"");
+        throw UsageError(option + " must be a number of 0 or more, not \"" + text + "\"");
     return value;
 }
 
@@ -172,35 +175,71 @@ int Info(Arguments& args) {
     return RunInfo(files, json, tolerance);
 }
 
-int Convert(Arguments& args) {
-    ConvertOptions options;
+// The options convert and repair share, for reading and for writing; false when `option` is
+// none of them.
+struct WriteFlags {
     bool named = false, encoded = false;
-    const auto files = Words(args, 2, "convert", [&](const std::string& option) {
-        if (option == "--name") {
-            options.name = args.Value(option);
-            named = true;
-        } else if (option == "--tolerance") {
-            options.tolerance = ParseTolerance(args.Value(option));
-        } else if (option == "--binary" || option == "--ascii") {
-            options.encoding =
-                option == "--binary" ? ConvertOptions::Binary : ConvertOptions::Ascii;
-            encoded = true;
-        } else {
-            return false;
-        }
-        return true;
-    });
+};
+bool ParseWriteOption(const std::string& option, Arguments& args, ConvertOptions& options,
+                      WriteFlags& flags) {
+    if (option == "--name") {
+        options.name = args.Value(option);
+        flags.named = true;
+    } else if (option == "--tolerance") {
+        options.tolerance = ParseTolerance(args.Value(option));
+    } else if (option == "--binary" || option == "--ascii") {
+        options.encoding = option == "--binary" ? ConvertOptions::Binary : ConvertOptions::Ascii;
+        flags.encoded = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The input and output files of convert or repair, checked against the write options.
+void TakeFiles(const std::vector<std::string>& files, const char* command, const WriteFlags& flags,
+               ConvertOptions& options) {
     if (files.size() != 2)
-        throw UsageError("convert needs an input and an output file");
+        throw UsageError(std::string(command) + " needs an input and an output file");
     options.input = files[0];
     options.output = files[1];
     options.format = OutputFormatOf(options.output);
-    if (named &&
+    if (flags.named &&
         (options.name.empty() || options.name.find_first_of(" \t\r\n\v\f") != std::string::npos))
         throw UsageError("--name must be one word: SCB keeps the name up to its first space");
-    if (encoded && options.format != OutputFormat::Stl && options.format != OutputFormat::Ply)
+    if (flags.encoded && options.format != OutputFormat::Stl && options.format != OutputFormat::Ply)
         throw UsageError("--binary and --ascii are for .stl and .ply outputs");
+}
+
+int Convert(Arguments& args) {
+    ConvertOptions options;
+    WriteFlags flags;
+    const auto files = Words(args, 2, "convert", [&](const std::string& option) {
+        return ParseWriteOption(option, args, options, flags);
+    });
+    TakeFiles(files, "convert", flags, options);
     return RunConvert(options);
+}
+
+int Repair(Arguments& args) {
+    RepairOptions options;
+    WriteFlags flags;
+    const auto files = Words(args, 2, "repair", [&](const std::string& option) {
+        if (option == "--orient")
+            options.orient = true;
+        else if (option == "--drop-degenerate")
+            options.dropDegenerate = true;
+        else if (option == "--merge") {
+            options.merge = true;
+            options.mergeTolerance = ParseTolerance(args.Value(option), option);
+        } else
+            return ParseWriteOption(option, args, options.convert, flags);
+        return true;
+    });
+    TakeFiles(files, "repair", flags, options.convert);
+    if (!options.orient && !options.dropDegenerate && !options.merge)
+        options.orient = options.dropDegenerate = true;
+    return RunRepair(options);
 }
 
 int Render(Arguments& args) {
@@ -268,6 +307,8 @@ int main(int argc, char** argv) {
             return Info(args);
         if (command == "convert")
             return Convert(args);
+        if (command == "repair")
+            return Repair(args);
         if (command == "render")
             return Render(args);
         if (command == "view")
