@@ -78,8 +78,10 @@ std::vector<std::uint8_t> TurnedFacets(const EdgeTable& table) {
     }
     std::vector<std::uint32_t> partner(start[facets]), cursor(start.begin(), start.end() - 1);
     for (std::uint32_t e = 0; e < table.NumEdges(); ++e) {
+        if (table.Uses(e) != 2)
+            continue;
         const std::uint32_t b = table.EdgeBegin(e), f = sides[b] / 3, g = sides[b + 1] / 3;
-        if (table.Uses(e) != 2 || f == g)
+        if (f == g)
             continue;
         const std::uint32_t alike = table.RunsUp(sides[b]) == table.RunsUp(sides[b + 1]);
         partner[cursor[f]++] = 2 * g + alike;
