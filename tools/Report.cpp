@@ -140,11 +140,13 @@ std::string TotalsText(const char* indent, const char* role, const MgObject& obj
     if (t.corrupt > 0)
         text += Printf(", %d corrupt", t.corrupt);
     text += "\n";
-    if (t.faces > 0)
+    if (t.vertices == 0)
+        text += std::string(indent) + "  empty: no vertices\n";
+    else
         text += Printf("%s  bounds %s - %s, centre %s, radius %.6g\n", indent,
                        Vec(object.MinBound()).c_str(), Vec(object.MaxBound()).c_str(),
                        Vec(object.Average()).c_str(), double(object.Radius()));
-    if (t.faces > 0)
+    if (t.facets > 0)
         text += std::string(indent) + "  mesh: " + reports.Of(object).Describe() + "\n";
     return text;
 }
@@ -155,10 +157,12 @@ std::string TotalsJson(const MgObject& object, MeshReports& reports) {
                   "\"corners\": %d, \"corrupt_faces\": %d, \"area\": %s, ",
                   t.faces, t.vertices, t.facets, t.loops, t.corners, t.corrupt,
                   Number(t.area).c_str()) +
-           "\"bounds\": {\"min\": " + JsonVec(object.MinBound()) +
-           ", \"max\": " + JsonVec(object.MaxBound()) +
-           "}, \"centre\": " + JsonVec(object.Average()) +
-           ", \"radius\": " + Number(object.Radius()) + MeshJson(reports.Of(object));
+           (t.vertices == 0 ? std::string("\"bounds\": null, \"centre\": null, \"radius\": null")
+                            : "\"bounds\": {\"min\": " + JsonVec(object.MinBound()) +
+                                  ", \"max\": " + JsonVec(object.MaxBound()) +
+                                  "}, \"centre\": " + JsonVec(object.Average()) +
+                                  ", \"radius\": " + Number(object.Radius())) +
+           MeshJson(reports.Of(object));
 }
 
 std::string FaceJson(const Model& model, const MgFace& face, MeshReports& reports) {
@@ -207,11 +211,11 @@ std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
-std::string ReportText(const Model& model) {
+std::string ReportText(const Model& model, bool time) {
     MeshReports reports;
     std::string text =
-        Printf("%s: %s \"%s\", loaded in %.3f ms\n", model.path.c_str(), FormatName(model.format),
-               model.name.c_str(), model.loadSeconds * 1000);
+        Printf("%s: %s \"%s\"", model.path.c_str(), FormatName(model.format), model.name.c_str()) +
+        (time ? Printf(", loaded in %.3f ms", model.loadSeconds * 1000) : "") + "\n";
     const auto objects = model.Objects();
     for (const auto& [role, object] : objects) {
         text += TotalsText("  ", role.c_str(), *object, reports);
@@ -237,11 +241,12 @@ std::string ReportText(const Model& model) {
     return text;
 }
 
-std::string ReportJson(const Model& model) {
+std::string ReportJson(const Model& model, bool time) {
     MeshReports reports;
     std::string text = "{\"file\": " + JsonString(model.path) + ", \"format\": \"" +
                        FormatName(model.format) + "\", \"name\": " + JsonString(model.name) +
-                       ", \"load_seconds\": " + Number(model.loadSeconds) + ", \"objects\": [";
+                       (time ? ", \"load_seconds\": " + Number(model.loadSeconds) : "") +
+                       ", \"objects\": [";
     const auto objects = model.Objects();
     for (std::size_t k = 0; k < objects.size(); ++k) {
         const MgObject& object = *objects[k].second;
