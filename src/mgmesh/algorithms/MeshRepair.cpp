@@ -56,18 +56,17 @@ std::string Count(long long n, const char* one, const char* many) {
 // run it opposite ways; a walk from each shell's first facet settles the rest.
 std::vector<std::uint8_t> TurnedFacets(const EdgeTable& table) {
     const std::uint32_t facets = table.NumFacets();
-    const auto& sides = table.Sides();
     // per facet, its partners across two-sided edges, and whether the two run the edge alike
     std::vector<std::uint32_t> start(std::size_t(facets) + 1, 0);
     std::vector<std::uint8_t> leaky(facets, 0); // touches an open or non-manifold edge
     for (std::uint32_t e = 0; e < table.NumEdges(); ++e) {
         const std::uint32_t b = table.EdgeBegin(e);
-        if (table.Uses(e) == 2 && sides[b] / 3 != sides[b + 1] / 3) {
-            ++start[sides[b] / 3 + 1];
-            ++start[sides[b + 1] / 3 + 1];
+        if (table.Uses(e) == 2 && table.Side(b) / 3 != table.Side(b + 1) / 3) {
+            ++start[table.Side(b) / 3 + 1];
+            ++start[table.Side(b + 1) / 3 + 1];
         } else if (table.Uses(e) != 2) {
             for (std::uint32_t k = b; k < table.EdgeEnd(e); ++k)
-                leaky[sides[k] / 3] = 1;
+                leaky[table.Side(k) / 3] = 1;
         }
     }
     for (std::uint32_t f = 0; f < facets; ++f) {
@@ -80,10 +79,11 @@ std::vector<std::uint8_t> TurnedFacets(const EdgeTable& table) {
     for (std::uint32_t e = 0; e < table.NumEdges(); ++e) {
         if (table.Uses(e) != 2)
             continue;
-        const std::uint32_t b = table.EdgeBegin(e), f = sides[b] / 3, g = sides[b + 1] / 3;
+        const std::uint32_t b = table.EdgeBegin(e), f = table.Side(b) / 3,
+                            g = table.Side(b + 1) / 3;
         if (f == g)
             continue;
-        const std::uint32_t alike = table.RunsUp(sides[b]) == table.RunsUp(sides[b + 1]);
+        const std::uint32_t alike = table.Up(b) == table.Up(b + 1);
         partner[cursor[f]++] = 2 * g + alike;
         partner[cursor[g]++] = 2 * f + alike;
     }

@@ -128,14 +128,13 @@ MeshReport ReportMesh(const MgFace& face, std::size_t samples) {
     }
 
     FacetGroups groups(facets);
-    const auto& sides = table.Sides();
     const auto firstFacet = [](const MeshEdgeSample& s) { return s.facets[0]; };
     for (std::uint32_t e = 0; e < table.NumEdges(); ++e) {
         const std::uint32_t begin = table.EdgeBegin(e), end = table.EdgeEnd(e), uses = end - begin;
         int up = 0;
         for (std::uint32_t k = begin; k < end; ++k) {
-            groups.Join(sides[begin] / 3, sides[k] / 3);
-            up += table.RunsUp(sides[k]);
+            groups.Join(table.Side(begin) / 3, table.Side(k) / 3);
+            up += table.Up(k);
         }
         std::vector<MeshEdgeSample>* list = nullptr;
         if (uses == 1) {
@@ -159,7 +158,7 @@ MeshReport ReportMesh(const MgFace& face, std::size_t samples) {
             sample.positions[i] = table.Vertex(ends[i])->Vertex();
         }
         for (std::uint32_t k = 0; k < 3 && begin + k < end; ++k)
-            sample.facets[k] = sides[begin + k] / 3;
+            sample.facets[k] = table.Side(begin + k) / 3;
         Keep(*list, sample, samples, firstFacet);
     }
     for (std::uint32_t f = 0; f < facets; ++f)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "mgmesh/Export.h"
+#include "mgmesh/model/MgLists.h"
 
 class MgFace;
 class MgFacet;
@@ -17,8 +18,10 @@ namespace mgmesh::detail {
 /// vertex a facet holds in the order met; facets in list order. Side s = 3 × facet + slot runs
 /// from the facet's vertex in that slot to the next one. An edge is an unordered pair of
 /// distinct vertices joined by one or more sides; a side with a missing end or whose ends are
-/// one vertex belongs to no edge. Linear in facets and vertices (expected: the vertex numbers
-/// come from a hash of their addresses); about 24 bytes a facet and 12 a vertex.
+/// one vertex belongs to no edge. Linear in facets and vertices (expected): a vertex's number
+/// comes from the runs of evenly spaced addresses that the list holds (an item pool hands out
+/// consecutive items), or else from a hash of its address. About 40 bytes a facet and 12 a
+/// vertex while the table lives.
 class MGMESH_API EdgeTable { // exported for the tests; the header is not installed
 public:
     static constexpr std::uint32_t npos = 0xffffffffu;
@@ -39,26 +42,42 @@ public:
         return m_corners[side - side % 3 + (side % 3 + 1) % 3];
     }
 
-    /// The sides of edge e, ordered by facet and slot: Sides()[EdgeBegin(e) .. EdgeEnd(e)).
-    const std::vector<std::uint32_t>& Sides() const { return m_sides; }
+    /// The sides of edge e are entries EdgeBegin(e) .. EdgeEnd(e) - 1, ordered by facet and
+    /// slot: Side(k) is the side of entry k, Up(k) whether it runs from the edge's lower-numbered
+    /// end to the higher.
+    std::uint32_t Side(std::uint32_t k) const { return std::uint32_t(m_entries[k]) >> 1; }
+    bool Up(std::uint32_t k) const { return (m_entries[k] & 1) != 0; }
     std::uint32_t EdgeBegin(std::uint32_t e) const { return m_edgeStart[e]; }
     std::uint32_t EdgeEnd(std::uint32_t e) const { return m_edgeStart[e + 1]; }
     std::uint32_t Uses(std::uint32_t e) const { return m_edgeStart[e + 1] - m_edgeStart[e]; }
     /// The edge's lower-numbered end vertex, and the other.
     std::uint32_t Low(std::uint32_t e) const;
-    std::uint32_t High(std::uint32_t e) const;
-    /// Whether a side runs from its edge's lower-numbered end to the higher.
-    bool RunsUp(std::uint32_t side) const { return From(side) < To(side); }
+    std::uint32_t High(std::uint32_t e) const {
+        return std::uint32_t(m_entries[m_edgeStart[e]] >> 32);
+    }
 
 private:
+    // A stretch of the vertex list whose vertices lie `stride` bytes apart, in list order.
+    struct Run {
+        std::uintptr_t first;
+        std::uintptr_t stride;
+        std::uint32_t number; // the number of its first vertex
+        std::uint32_t count;
+    };
+    void NumberList(const MgVertexList& vertices);
     std::uint32_t Number(MgVertex* v);
+    std::uint32_t Hashed(MgVertex* v);
 
     std::vector<MgVertex*> m_vertices;
     std::vector<MgFacet*> m_facets;
-    std::vector<std::uint32_t> m_corners;   // per side, its start vertex
-    std::vector<std::uint32_t> m_slots;     // open addressing: vertex number + 1, or 0
-    std::vector<std::uint32_t> m_sides;     // the sides of the edges, edge by edge
-    std::vector<std::uint32_t> m_edgeStart; // per edge, its first entry in m_sides; then the end
+    std::vector<std::uint32_t> m_corners; // per side, its start vertex
+    std::vector<Run> m_runs;              // by address; empty when the runs do not serve
+    std::vector<std::uint32_t> m_slots;   // open addressing: vertex number + 1, or 0
+    std::uint32_t m_firstHashed = 0;      // the vertices from this number on are hashed
+    std::size_t m_hashed = 0;
+    // per entry: the edge's higher end << 32 | side << 1 | runs up; edge by edge
+    std::vector<std::uint64_t> m_entries;
+    std::vector<std::uint32_t> m_edgeStart; // per edge, its first entry; then the end
 };
 
 /// Facet groups joined through shared edges: a union-find over facet numbers.
