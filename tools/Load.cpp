@@ -20,11 +20,13 @@
 namespace mgtool {
 namespace {
 
-// A render face that notes its id when it is deleted while a load listens: the TRG reader
-// deletes faces whose edges it cannot derive, and those are reported, not hidden.
-class ToolFace : public MgGrFace {
+// A face that notes its id when it is deleted while a load listens: the TRG reader deletes
+// faces whose edges it cannot derive, and those are reported, not hidden. Plain faces: the
+// pictures are drawn from a copy made for them (see Shading.h), so a report, a conversion or
+// a repair carries no render state.
+class ToolFace : public MgFace {
 public:
-    ToolFace(MgObject* parent, DropLog* log) : MgFace(parent), MgGrFace(parent), m_log(log) {}
+    ToolFace(MgObject* parent, DropLog* log) : MgFace(parent), m_log(log) {}
     ~ToolFace() override {
         if (m_log->listening)
             m_log->ids.push_back(GeoFaceId());
@@ -34,7 +36,7 @@ private:
     DropLog* m_log;
 };
 
-class ToolObject : public MgGrObject {
+class ToolObject : public MgObject {
 public:
     explicit ToolObject(DropLog* log) : m_log(log) {}
     MgFace* NewFace() override { return new ToolFace(this, m_log); }
@@ -284,18 +286,17 @@ const char* FormatName(Format format) {
     return "unknown";
 }
 
-std::vector<std::pair<std::string, MgGrObject*>> Model::Objects() const {
-    std::vector<std::pair<std::string, MgGrObject*>> objects;
+std::vector<std::pair<std::string, MgObject*>> Model::Objects() const {
+    std::vector<std::pair<std::string, MgObject*>> objects;
     if (object) {
         objects.emplace_back("object", object.get());
     } else if (multi) {
-        if (auto* unprocessed = dynamic_cast<MgGrObject*>(multi->UnprocessedObject()))
-            objects.emplace_back("unprocessed", unprocessed);
+        objects.emplace_back("unprocessed", multi->UnprocessedObject());
         int number = 0;
         for (MgObject* part : multi->ProcessedList()) {
             ++number;
-            if (auto* drawable = dynamic_cast<MgGrObject*>(part))
-                objects.emplace_back("part " + std::to_string(number), drawable);
+            if (part)
+                objects.emplace_back("part " + std::to_string(number), part);
         }
     }
     return objects;
@@ -346,7 +347,7 @@ std::unique_ptr<Model> LoadModel(const std::string& path, bool progress, float t
         model->name = model->object->LoadSCB(in, receiver);
         break;
     case Format::ScbMulti:
-        model->multi = std::make_unique<CMgGrMultiObject>();
+        model->multi = std::make_unique<CMgMultiObject>();
         model->multi->Init();
         model->multi->LoadSCB(in, receiver);
         model->name = MultiScbName(bytes);

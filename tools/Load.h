@@ -30,21 +30,19 @@ struct DropLog {
 };
 
 /// A loaded file: either one object (SCB "scb1", STL, TRG) or a multi-part object ("scb2").
-/// The objects are render objects, so they can be drawn; destroy the model while the GL context
-/// it was drawn in is current.
 struct Model {
     std::string path;
     std::string name;
     Format format = Format::StlAscii;
     double loadSeconds = 0;
     DropLog dropped; // before the objects: their faces may write to it while they are deleted
-    std::unique_ptr<MgGrObject> object;
-    std::unique_ptr<CMgGrMultiObject> multi;
+    std::unique_ptr<MgObject> object;
+    std::unique_ptr<CMgMultiObject> multi;
     std::map<const MgFace*, EdgeStatus> edges;
 
     /// The objects to report and draw, with their roles: "object", or "unprocessed" and
     /// the word "part" and its number (from 1) for the parts of a multi-part file.
-    std::vector<std::pair<std::string, MgGrObject*>> Objects() const;
+    std::vector<std::pair<std::string, MgObject*>> Objects() const;
     /// The object that holds the whole model: the object, or the multi-part object's merged
     /// original.
     MgObject* Whole() const;

@@ -127,15 +127,11 @@ Scene::Scene(Model& model, const DrawOptions& options)
         const float* rgb = options.color || role == "object" || role == "unprocessed"
                                ? options.rgb
                                : kPartColors[part++ % 4];
-        originals[k].second->SetColor(rgb);
         copies[k].second->SetColor(rgb);
-        // every copy holds its colour itself, so a highlight can lend it another and give it
+        // every face holds its colour itself, so a highlight can lend it another and give it
         // back without the object's list being compiled again
-        for (MgFace* face : copies[k].second->FaceList()) {
-            auto* drawable = dynamic_cast<MgGrFace*>(face);
-            if (drawable->Color() == copies[k].second->Color())
-                drawable->SetColor1(rgb);
-        }
+        for (MgFace* face : copies[k].second->FaceList())
+            dynamic_cast<MgGrFace*>(face)->SetColor1(rgb);
     }
     if (options.highlight)
         HighlightId(options.highlightId);

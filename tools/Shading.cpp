@@ -116,15 +116,10 @@ DisplayModel::DisplayModel(const Model& model, float creaseDegrees)
     : m_model(model), m_cosCrease(std::cos(creaseDegrees * 3.14159265f / 180)) {
     for (const auto& [role, object] : model.Objects()) {
         auto copy = std::make_unique<MgGrObject>();
-        copy->SetColor(object->Color());
         for (const MgFace* face : object->FaceList()) {
             auto* shaded = dynamic_cast<MgGrFace*>(copy->NewFace());
             shaded->SetGeoFaceId(face->GeoFaceId());
             CopyShaded(*face, *shaded, m_cosCrease);
-            // a face's own colour, where one is in force, goes with it
-            const auto* drawable = dynamic_cast<const MgGrFace*>(face);
-            if (drawable && drawable->Color() != object->Color())
-                shaded->SetColor1(drawable->Color());
         }
         m_objects.emplace_back(role, std::move(copy));
     }

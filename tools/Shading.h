@@ -14,7 +14,7 @@
 namespace mgtool {
 
 /// Render objects that mirror a model's objects face by face (same ids, facets in the same
-/// order, the same colours), with vertices split where facets meet at more than the crease
+/// order), with vertices split where facets meet at more than the crease
 /// angle: each corner's normal is the area-weighted mean of the normals of the facets around
 /// its vertex that lie within the crease angle of its own facet. So flat parts look flat,
 /// curved parts smooth, and normals a file got wrong, or left zero, do not matter. Linear in
