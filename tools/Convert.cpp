@@ -127,6 +127,7 @@ int RunConvert(const ConvertOptions& options) {
     } catch (const std::exception& error) {
         return ReportFailure(options.output, error.what());
     }
+    KeepUntilExit(std::move(model));
     return kExitOk;
 }
 

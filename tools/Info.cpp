@@ -1,5 +1,6 @@
 // mgtool info: a report on each model, as text or as one JSON document.
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,12 @@ namespace mgtool {
 int RunInfo(const std::vector<std::string>& files, bool json, bool time, float tolerance) {
     int status = kExitOk;
     std::string out = json ? "{\"files\": [" : "";
+    std::unique_ptr<Model> model;
     for (std::size_t k = 0; k < files.size(); ++k) {
         std::string message;
         try {
-            const auto model = LoadModel(files[k], true, tolerance);
+            model.reset(); // one model at a time
+            model = LoadModel(files[k], true, tolerance);
             out += json ? (k ? ", " : "") + ReportJson(*model, time) : ReportText(*model, time);
         } catch (const char* text) {
             message = text;
@@ -36,6 +39,7 @@ int RunInfo(const std::vector<std::string>& files, bool json, bool time, float t
         out += "]}\n";
     std::fputs(out.c_str(), stdout);
     std::fflush(stdout);
+    KeepUntilExit(std::move(model));
     return status;
 }
 

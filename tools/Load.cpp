@@ -15,6 +15,7 @@
 #include <unordered_map>
 
 #include "Errors.h"
+#include "FileBytes.h"
 #include "Progress.h"
 
 namespace mgtool {
@@ -57,40 +58,19 @@ private:
     DropLog& m_log;
 };
 
-std::string ReadFile(const std::string& path) {
-    if (path == "-") {
-        std::ostringstream bytes;
-        bytes << std::cin.rdbuf();
-        if (std::cin.bad())
-            throw ToolError("cannot read");
-        return bytes.str();
-    }
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        throw ToolError("is a directory");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw ToolError(std::string("cannot open (") + std::strerror(errno) + ")");
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad())
-        throw ToolError("cannot read");
-    return bytes.str();
-}
-
-std::size_t SkipSpace(const std::string& text, std::size_t pos) {
+std::size_t SkipSpace(std::string_view text, std::size_t pos) {
     while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos])))
         ++pos;
     return pos;
 }
 
 // The whitespace-separated word at or after `pos`; `pos` moves past it.
-std::string NextWord(const std::string& text, std::size_t& pos) {
+std::string NextWord(std::string_view text, std::size_t& pos) {
     pos = SkipSpace(text, pos);
     const std::size_t start = pos;
     while (pos < text.size() && !std::isspace(static_cast<unsigned char>(text[pos])))
         ++pos;
-    return text.substr(start, pos - start);
+    return std::string(text.substr(start, pos - start));
 }
 
 std::string Stem(const std::string& path) {
@@ -112,10 +92,10 @@ bool HasExtension(const std::string& path, const char* ext) {
     return true;
 }
 
-// Reads from a string the caller keeps, without copying it.
+// Reads from bytes the caller keeps, without copying them; never writes to them.
 class StringBuffer : public std::streambuf {
 public:
-    explicit StringBuffer(const std::string& bytes) {
+    explicit StringBuffer(std::string_view bytes) {
         char* begin = const_cast<char*>(bytes.data());
         setg(begin, begin, begin + bytes.size());
     }
@@ -139,7 +119,7 @@ protected:
 // A text that starts with "solid" is ASCII STL unless its size is also that of a binary STL
 // and its second line does not open a facet: some binary exporters begin the header with
 // "solid" too.
-Format DetectFormat(const std::string& path, const std::string& bytes) {
+Format DetectFormat(const std::string& path, std::string_view bytes) {
     std::size_t pos = 0;
     const std::string first = NextWord(bytes, pos);
     if (first == "scb1")
@@ -175,10 +155,10 @@ Format DetectFormat(const std::string& path, const std::string& bytes) {
 
 // The rest of an ASCII STL's first line ("solid NAME"), without surrounding space or quotes;
 // the file's stem when that is empty.
-std::string StlName(const std::string& text, const std::string& path) {
+std::string StlName(std::string_view text, const std::string& path) {
     const std::size_t start = SkipSpace(text, 0) + 5;
     const std::size_t end = std::min(text.find('\n', start), text.size());
-    std::string name = text.substr(start, end - start);
+    std::string name(text.substr(start, end - start));
     const char* trim = " \t\r\v\f\"";
     name.erase(0, std::min(name.find_first_not_of(trim), name.size()));
     name.erase(name.find_last_not_of(trim) + 1);
@@ -186,7 +166,7 @@ std::string StlName(const std::string& text, const std::string& path) {
 }
 
 // The name of an "scb2" file: the word after "part", or the library's default.
-std::string MultiScbName(const std::string& text) {
+std::string MultiScbName(std::string_view text) {
     std::size_t pos = 0;
     NextWord(text, pos);
     if (NextWord(text, pos) != "part")
@@ -311,7 +291,12 @@ EdgeStatus Model::EdgesOf(const MgFace* face) const {
     return found == edges.end() ? EdgeStatus() : found->second;
 }
 
-bool HasBinaryStlSize(const std::string& bytes) {
+void KeepUntilExit(std::unique_ptr<Model> model) {
+    static std::unique_ptr<Model>* kept = new std::unique_ptr<Model>(); // never destroyed
+    *kept = std::move(model);
+}
+
+bool HasBinaryStlSize(std::string_view bytes) {
     if (bytes.size() < 84)
         return false;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + 80;
@@ -319,7 +304,7 @@ bool HasBinaryStlSize(const std::string& bytes) {
     return 84 + 50 * count == bytes.size();
 }
 
-long CountLines(const std::string& text) {
+long CountLines(std::string_view text) {
     long lines = 0;
     for (const char *p = text.data(), *end = p + text.size();
          (p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr; ++p)
@@ -331,7 +316,8 @@ std::unique_ptr<Model> LoadModel(const std::string& path, bool progress, float t
     const auto start = std::chrono::steady_clock::now();
     auto model = std::make_unique<Model>();
     model->path = path;
-    const std::string bytes = ReadFile(path);
+    const FileBytes file(path);
+    const std::string_view bytes = file.View();
     model->format = DetectFormat(path, bytes);
     // a binary STL reports seven steps a facet, as the lines of its ASCII form
     ProgressBar bar("loading " + path, model->format == Format::StlBinary

@@ -42,6 +42,7 @@ int RunRepair(const RepairOptions& options) {
     } catch (const std::exception& error) {
         return ReportFailure(convert.output, error.what());
     }
+    KeepUntilExit(std::move(model));
     return kExitOk;
 }
 
