@@ -1,6 +1,7 @@
 # mgmesh: the project's commands. Each installs what is missing, then builds out of tree.
 #   make test [SANITIZE=address,undefined|thread]   build and run every test
-#   make demo                                       build, then report on and draw a bundled model
+#   make demo                                       build the library and mgtool, then report on
+#                                                   and draw a bundled model
 #   make bench [FULL=1]                             run the benchmarks
 #   make install PREFIX=/some/where                 install library, headers and CMake package
 #   make format                                     clang-format the sources
@@ -20,28 +21,35 @@ BUILD_TYPE := Debug
 endif
 STAGE := $(CURDIR)/$(BUILD)/stage
 
-PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-	libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libpng-dev freeglut3-dev xvfb xauth \
-	clang libclang-rt-14-dev valgrind
+# What the library and mgtool need to build and draw, and what the tests, benchmarks and CI add.
+DEMO_PACKAGES := cmake ninja-build g++ pkg-config libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 \
+	libpng-dev freeglut3-dev
+TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth clang libclang-rt-14-dev \
+	valgrind
+PACKAGES := $(DEMO_PACKAGES) $(TEST_PACKAGES)
 
-.PHONY: all deps configure build test ci-extra thread-test package-test fuzz memcheck demo bench \
+.PHONY: all deps demo-deps configure demo-configure build test ci-extra thread-test package-test fuzz memcheck demo bench \
 	install format check-format clean
 
 all: build
 
 deps:
-	@missing=""; for p in $(PACKAGES); do \
-		dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-		echo "installing:$$missing"; \
-		SUDO=""; [ "$$(id -u)" = 0 ] || SUDO=sudo; \
-		$$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+	@cmake/install-packages.sh $(PACKAGES)
+
+demo-deps:
+	@cmake/install-packages.sh $(DEMO_PACKAGES)
 
 configure: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DMGMESH_SANITIZE=$(SANITIZE) \
-		-DCMAKE_INSTALL_PREFIX=$(STAGE) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+		-DCMAKE_INSTALL_PREFIX=$(STAGE) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+		-DMGMESH_BUILD_TESTS=ON -DMGMESH_BUILD_BENCH=ON >/dev/null
+
+# A new build tree for the demo or an install has neither tests nor benchmarks; one that has them
+# keeps them.
+demo-configure: demo-deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DMGMESH_SANITIZE=$(SANITIZE) \
+		-DCMAKE_INSTALL_PREFIX=$(STAGE) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+		$(if $(wildcard $(BUILD)/CMakeCache.txt),,-DMGMESH_BUILD_TESTS=OFF -DMGMESH_BUILD_BENCH=OFF) >/dev/null
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -90,7 +98,8 @@ package-test: build
 DEMO_MODEL := examples/models/bracket.stl
 DEMO_PNG := $(CURDIR)/$(BUILD)/demo/bracket.png
 
-demo: build
+demo: demo-configure
+	cmake --build $(BUILD) -j $(JOBS)
 	cmake --install $(BUILD) >/dev/null
 	@mkdir -p $(dir $(DEMO_PNG))
 	$(STAGE)/bin/mgtool info $(DEMO_MODEL)
@@ -106,7 +115,7 @@ else
 	bench/peers.sh $(BUILD)/bench/mgmesh_bench
 endif
 
-install: configure
+install: demo-configure
 	cmake --build $(BUILD) -j $(JOBS)
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
