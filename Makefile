@@ -88,12 +88,10 @@ memcheck: deps
 	cmake --build build-memcheck -j $(JOBS)
 	fuzz/memcheck.sh build-memcheck
 
-# The installed package, consumed the way a host consumes it.
+# The installed package, consumed the way a host consumes it: find_package, pkg-config and
+# add_subdirectory, each building and running the sample host and the guide's examples.
 package-test: build
-	cmake --install $(BUILD) >/dev/null
-	cmake -S examples -B $(BUILD)/example -G Ninja -DCMAKE_PREFIX_PATH=$(STAGE) >/dev/null
-	cmake --build $(BUILD)/example
-	LD_LIBRARY_PATH=$(STAGE)/lib $(BUILD)/example/host_example >/dev/null && echo "package test: host example built against the installed package ran"
+	tests/package/run.sh $(BUILD)
 
 DEMO_MODEL := examples/models/bracket.stl
 DEMO_PNG := $(CURDIR)/$(BUILD)/demo/bracket.png
