@@ -3,7 +3,8 @@
 #   make demo                                       build the library and mgtool, then report on
 #                                                   and draw a bundled model
 #   make bench [FULL=1]                             run the benchmarks
-#   make install PREFIX=/some/where                 install library, headers and CMake package
+#   make install PREFIX=/some/where                 install library, headers, packages and mgtool
+#   make docs                                       the API reference, in build/docs/html
 #   make format                                     clang-format the sources
 
 PREFIX ?= /usr/local
@@ -29,7 +30,7 @@ TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth clang lib
 PACKAGES := $(DEMO_PACKAGES) $(TEST_PACKAGES)
 
 .PHONY: all deps demo-deps configure demo-configure build test ci-extra thread-test package-test fuzz memcheck demo bench \
-	install format check-format clean
+	install docs format check-format clean
 
 all: build
 
@@ -117,10 +118,24 @@ install: demo-configure
 	cmake --build $(BUILD) -j $(JOBS)
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# The API reference from the public headers' comments (with the README, the guide and the formats
+# page) by Debian's doxygen, installed when missing; a warning fails it.
+docs:
+	@cmake/install-packages.sh doxygen
+	doxygen docs/Doxyfile
+	@echo "API reference: $(CURDIR)/build/docs/html/index.html"
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-check-format:
+check-# The API reference from the public headers' comments (with the README, the guide and the formats
+# page) by Debian's doxygen, installed when missing; a warning fails it.
+docs:
+	@cmake/install-packages.sh doxygen
+	doxygen docs/Doxyfile
+	@echo "API reference: $(CURDIR)/build/docs/html/index.html"
+
+format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
