@@ -1,8 +1,10 @@
 # mgmesh: the project's commands. Each installs what is missing, then builds out of tree.
 #   make test [SANITIZE=address,undefined|thread]   build and run every test
-#   make demo                                       build, then report on and draw a bundled model
+#   make demo                                       build the library and mgtool, then report on
+#                                                   and draw a bundled model
 #   make bench [FULL=1]                             run the benchmarks
-#   make install PREFIX=/some/where                 install library, headers and CMake package
+#   make install PREFIX=/some/where                 install library, headers, packages and mgtool
+#   make docs                                       the API reference, in build/docs/html
 #   make format                                     clang-format the sources
 
 PREFIX ?= /usr/local
@@ -20,28 +22,35 @@ BUILD_TYPE := Debug
 endif
 STAGE := $(CURDIR)/$(BUILD)/stage
 
-PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-	libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libpng-dev freeglut3-dev xvfb xauth \
-	clang libclang-rt-14-dev valgrind
+# What the library and mgtool need to build and draw, and what the tests, benchmarks and CI add.
+DEMO_PACKAGES := cmake ninja-build g++ pkg-config libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 \
+	libpng-dev freeglut3-dev
+TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth clang libclang-rt-14-dev \
+	valgrind
+PACKAGES := $(DEMO_PACKAGES) $(TEST_PACKAGES)
 
-.PHONY: all deps configure build test ci-extra thread-test package-test fuzz memcheck demo bench \
-	install format check-format clean
+.PHONY: all deps demo-deps configure demo-configure build test ci-extra thread-test package-test fuzz memcheck demo bench \
+	install docs format check-format clean
 
 all: build
 
 deps:
-	@missing=""; for p in $(PACKAGES); do \
-		dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-		echo "installing:$$missing"; \
-		SUDO=""; [ "$$(id -u)" = 0 ] || SUDO=sudo; \
-		$$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+	@cmake/install-packages.sh $(PACKAGES)
+
+demo-deps:
+	@cmake/install-packages.sh $(DEMO_PACKAGES)
 
 configure: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DMGMESH_SANITIZE=$(SANITIZE) \
-		-DCMAKE_INSTALL_PREFIX=$(STAGE) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+		-DCMAKE_INSTALL_PREFIX=$(STAGE) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+		-DMGMESH_BUILD_TESTS=ON -DMGMESH_BUILD_BENCH=ON >/dev/null
+
+# A new build tree for the demo or an install has neither tests nor benchmarks; one that has them
+# keeps them.
+demo-configure: demo-deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DMGMESH_SANITIZE=$(SANITIZE) \
+		-DCMAKE_INSTALL_PREFIX=$(STAGE) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+		$(if $(wildcard $(BUILD)/CMakeCache.txt),,-DMGMESH_BUILD_TESTS=OFF -DMGMESH_BUILD_BENCH=OFF) >/dev/null
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -80,17 +89,16 @@ memcheck: deps
 	cmake --build build-memcheck -j $(JOBS)
 	fuzz/memcheck.sh build-memcheck
 
-# The installed package, consumed the way a host consumes it.
+# The installed package, consumed the way a host consumes it: find_package, pkg-config and
+# add_subdirectory, each building and running the sample host and the guide's examples.
 package-test: build
-	cmake --install $(BUILD) >/dev/null
-	cmake -S examples -B $(BUILD)/example -G Ninja -DCMAKE_PREFIX_PATH=$(STAGE) >/dev/null
-	cmake --build $(BUILD)/example
-	LD_LIBRARY_PATH=$(STAGE)/lib $(BUILD)/example/host_example >/dev/null && echo "package test: host example built against the installed package ran"
+	tests/package/run.sh $(BUILD)
 
 DEMO_MODEL := examples/models/bracket.stl
 DEMO_PNG := $(CURDIR)/$(BUILD)/demo/bracket.png
 
-demo: build
+demo: demo-configure
+	cmake --build $(BUILD) -j $(JOBS)
 	cmake --install $(BUILD) >/dev/null
 	@mkdir -p $(dir $(DEMO_PNG))
 	$(STAGE)/bin/mgtool info $(DEMO_MODEL)
@@ -106,9 +114,16 @@ else
 	bench/peers.sh $(BUILD)/bench/mgmesh_bench
 endif
 
-install: configure
+install: demo-configure
 	cmake --build $(BUILD) -j $(JOBS)
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The API reference from the public headers' comments (with the README, the guide and the formats
+# page) by Debian's doxygen, installed when missing; a warning fails it.
+docs:
+	@cmake/install-packages.sh doxygen
+	doxygen docs/Doxyfile
+	@echo "API reference: $(CURDIR)/build/docs/html/index.html"
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

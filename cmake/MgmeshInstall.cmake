@@ -23,5 +23,20 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/mgmeshConfigVersion.cmake
     COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/mgmeshConfig.cmake ${PROJECT_BINARY_DIR}/mgmeshConfigVersion.cmake
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/mgmesh)
-configure_file(${PROJECT_SOURCE_DIR}/cmake/mgmesh.pc.in ${PROJECT_BINARY_DIR}/mgmesh.pc @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/mgmesh.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+# The pkg-config file names the prefix the files go to, which `cmake --install --prefix` may
+# choose after configuring, so it is written at install time.
+foreach(dir LIBDIR INCLUDEDIR)
+    if(IS_ABSOLUTE "${CMAKE_INSTALL_${dir}}")
+        set(MGMESH_PC_${dir} "${CMAKE_INSTALL_${dir}}")
+    else()
+        set(MGMESH_PC_${dir} "\${prefix}/${CMAKE_INSTALL_${dir}}")
+    endif()
+endforeach()
+install(CODE "
+    set(MGMESH_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
+    set(MGMESH_PC_LIBDIR [=[${MGMESH_PC_LIBDIR}]=])
+    set(MGMESH_PC_INCLUDEDIR [=[${MGMESH_PC_INCLUDEDIR}]=])
+    set(PROJECT_VERSION ${PROJECT_VERSION})
+    configure_file(\"${PROJECT_SOURCE_DIR}/cmake/mgmesh.pc.in\"
+        \"${PROJECT_BINARY_DIR}/pkgconfig/mgmesh.pc\" @ONLY)")
+install(FILES ${PROJECT_BINARY_DIR}/pkgconfig/mgmesh.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
