@@ -72,6 +72,9 @@ public:
             m_out << value;
             return *this;
         }
+        // the sign of a NaN is the C library's to show or not
+        if (value != value)
+            return AppendInserted(value);
         if (Room() < kNumberRoom)
             Pass();
         // %g drops trailing zeros, so no float needs more than this at any precision; should
@@ -118,12 +121,12 @@ private:
         return *this;
     }
     // formats with a scratch stream configured as the real one
-    void AppendInserted(float value) {
+    LineWriter& AppendInserted(float value) {
         std::ostringstream scratch;
         scratch.imbue(std::locale::classic());
         scratch.precision(m_precision);
         scratch << value;
-        Text(scratch.str());
+        return Text(scratch.str());
     }
 
     std::ostream& m_out;
