@@ -6,6 +6,7 @@
 
 #include <cfloat>
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <system_error>
@@ -142,7 +143,7 @@ bool PlainLong(const char* p, const char* last, long& value, const char*& end) {
     if (q < last && (*q == '-' || *q == '+'))
         ++q;
     const char* digits = q;
-    long result = 0;
+    long long result = 0;
     while (q < last && IsDigit(*q) && q - digits < 18) {
         result = result * 10 + (*q - '0');
         ++q;
@@ -150,7 +151,12 @@ bool PlainLong(const char* p, const char* last, long& value, const char*& end) {
     // no digit, too many of them for certain, or not followed by a space
     if (q == digits || q == last || !IsSpace(*q))
         return false;
-    value = negative ? -result : result;
+    if (negative)
+        result = -result;
+    // where long has 32 bits, a number beyond them is the stream's to refuse
+    if (result < LONG_MIN || result > LONG_MAX)
+        return false;
+    value = static_cast<long>(result);
     end = q;
     return true;
 }
