@@ -67,6 +67,7 @@ public:
 
     LineWriter& Number(int value) { return Integer(value); }
     LineWriter& Number(long value) { return Integer(value); }
+    LineWriter& Number(long long value) { return Integer(value); }
     LineWriter& Number(float value) {
         if (!m_fast) {
             m_out << value;
@@ -146,7 +147,7 @@ int NumberOf(const void* aux) {
 }
 
 void WriteFace(const MgFace* face, LineWriter& out, MyProgressNotify* progress) {
-    out.Text("\tfaceBegin ").Number(static_cast<long>(face->GeoFaceId())).EndLine();
+    out.Text("\tfaceBegin ").Number(face->GeoFaceId()).EndLine();
     out.Text("\t\ttolerance ").Number(face->GeoTolerance()).EndLine();
     if (face->TrueDirection()) {
         out.Text("\t\ttrueDirection");
