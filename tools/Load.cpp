@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 
 #include "Errors.h"
+#include "Platform.h"
 #include "Progress.h"
 
 namespace mgtool {
@@ -56,6 +57,7 @@ private:
 
 std::string ReadFile(const std::string& path) {
     if (path == "-") {
+        platform::BinaryMode(stdin); // a binary STL must reach the reader unchanged
         std::ostringstream bytes;
         bytes << std::cin.rdbuf();
         if (std::cin.bad())

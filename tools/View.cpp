@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <unistd.h>
 
 #include <GL/freeglut.h>
 
 #include "Commands.h"
 #include "Errors.h"
+#include "Platform.h"
 
 namespace mgtool {
 namespace {
@@ -199,7 +199,7 @@ int RunView(const ViewOptions& options) {
         g_view->scene.reset();
         g_view->model.reset();
     });
-    if (isatty(STDERR_FILENO))
+    if (platform::ErrorIsTerminal())
         std::fprintf(stderr, "drag: orbit, wheel: zoom, click: pick a face, f: fill, e: edges, "
                              "s: strips, h: clear highlight, r: reset view, q: quit\n");
     glutMainLoop();
