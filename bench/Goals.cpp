@@ -124,6 +124,7 @@ void PrintGoals() {
     if (const Value peer = value("Peer"))
         std::printf("  (the peer is \"%s\": %.2f s, %.2f times the bare parse)\n",
                     PeerCommand().c_str(), *peer, *ratio("Peer"));
+    goal("mesh report / LoadSTL of the same file", ratio("MeshReport"), 1.0, true);
     goal("peak RSS of a process loading it, bytes per facet", value("PeakBytesPerFacet"), 200,
          true);
     goal("  the same above the process's size before the load", value("ModelBytesPerFacet"), 200,

@@ -2,7 +2,7 @@
 // file streamed, not read into memory first) and prints the process's peak resident size before
 // and after the load, in KiB, and the outcome. Used by fuzz/memory_table.py.
 //
-//   mgmesh_memory_probe scb|stl|trg|multi FILE
+//   mgmesh_memory_probe scb|stl|trg|multi|binary-stl|any-stl|import-stl|obj|ply FILE
 #include <mgmesh/mgmesh.h>
 
 #include <cstdio>
@@ -30,7 +30,19 @@ std::string Load(const std::string& reader, std::istream& in) {
         object->LoadSTL(in);
     else if (reader == "trg")
         object->LoadTRG(in);
-    else
+    else if (reader == "binary-stl")
+        object->LoadBinarySTL(in);
+    else if (reader == "any-stl")
+        object->LoadAnySTL(in);
+    else if (reader == "obj")
+        object->LoadOBJ(in);
+    else if (reader == "ply")
+        object->LoadPLY(in);
+    else if (reader == "import-stl") {
+        const mgmesh::ImportResult result = mgmesh::ImportSTL(*object, in);
+        if (result.failed)
+            return "import failed: " + result.error.Describe();
+    } else
         return "unknown reader " + reader;
     std::size_t facets = 0;
     for (MgFace* face : object->FaceList())
@@ -43,7 +55,8 @@ std::string Load(const std::string& reader, std::istream& in) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: mgmesh_memory_probe scb|stl|trg|multi FILE\n");
+        std::fprintf(stderr, "usage: mgmesh_memory_probe "
+                             "scb|stl|trg|multi|binary-stl|any-stl|import-stl|obj|ply FILE\n");
         return 2;
     }
     std::ifstream in(argv[2], std::ios::binary);

@@ -1,7 +1,7 @@
 // The library against a bare streaming parse and its peers, on closed icospheres of 20,480 to
-// 1,310,720 facets read from ASCII STL files: loading, edge building, deep copy, the SCB round
-// trip (ScbBench.cpp), the host import, and drawing beside a raw display list of strips
-// (RenderBench.cpp). The program's options and the goals at the end are in Goals.cpp.
+// 1,310,720 facets read from ASCII STL files: loading, the mesh report, edge building, deep
+// copy, the SCB round trip (ScbBench.cpp), the host import, and drawing beside a raw display
+// list of strips (RenderBench.cpp). The program's options and the goals at the end are in Goals.cpp.
 //
 // The machine these run on is shared, and its speed drifts from one second to the next. So
 // each iteration of a row is timed together with its base, measured just before it: the bare
@@ -91,6 +91,28 @@ void LoadStlRow(benchmark::State& state) {
     }
     samples.Finish();
     state.counters["delete_s"] = Median(deletes);
+}
+
+// The mesh report of a freshly loaded sphere, paired with that load: what info costs beside
+// reading the file.
+void MeshReportRow(benchmark::State& state) {
+    const std::string path = SphereFile(state.range(0));
+    Samples samples(state, "MeshReport", "LoadSTL");
+    for (auto _ : state) {
+        auto object = std::make_unique<MgObject>();
+        std::ifstream in(path);
+        Clock::time_point start = Clock::now();
+        object->LoadSTL(in);
+        const double load = Since(start);
+        start = Clock::now();
+        const mgmesh::MeshReport report = mgmesh::ReportMesh(*object);
+        samples.Add(Since(start), load);
+        if (!CheckSphere(state, *object) || report.shells != 1 || !report.Clean()) {
+            state.SkipWithError("the sphere's report is not one clean shell");
+            return;
+        }
+    }
+    samples.Finish();
 }
 
 // The peer, a whole process on the same file (see --peer).
@@ -232,6 +254,7 @@ void Register() {
     const std::pair<const char*, void (*)(benchmark::State&)> rows[] = {
         {"BareParse", BareParseRow},
         {"LoadSTL", LoadStlRow},
+        {"MeshReport", MeshReportRow},
         {"Peer", PeerRow},
         {"PeakMemory", PeakMemoryRow},
         {"RebuildEdges", RebuildEdgesRow},

@@ -9,12 +9,15 @@
 
 #include "Finding.h"
 #include "RoundTrip.h"
+#include "mgmesh/algorithms/MeshRepair.h"
+#include "mgmesh/algorithms/MeshReport.h"
 #include "mgmesh/model/MgCorner.h"
 #include "mgmesh/model/MgEdge.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgFacet.h"
 #include "mgmesh/model/MgObject.h"
 #include "mgmesh/model/MgVertex.h"
+#include "support/ReferenceReport.h"
 #include "support/Shapes.h"
 
 namespace mgfuzz {
@@ -201,6 +204,7 @@ void OperationFuzzer::Apply(int op) {
                 face->SetGeoTolerance(z.PickTolerance());
         },
         [](Fuzzer& z) { z.RoundTripOp(); },
+        [](Fuzzer& z) { z.ReportRepairOp(); },
     };
     if (op >= 0 && op < int(sizeof kOps / sizeof *kOps))
         kOps[op](*this);
@@ -370,6 +374,38 @@ void OperationFuzzer::RoundTripOp() {
     CheckRoundTrip(*object, &back);
     if (m_objects.size() < kMaxObjects && Faces().size() + back->FaceList().size() <= kMaxFaces)
         m_objects.push_back(std::move(back));
+}
+
+// The report agrees with the plain computation and changes nothing; a repair leaves what it
+// promises.
+void OperationFuzzer::ReportRepairOp() {
+    MgFace* face = PickFace();
+    if (!face)
+        return;
+    const unsigned index = face->ChangeIndex();
+    const mgmesh::MeshReport report = mgmesh::ReportMesh(*face, m_in.Range(0, 3));
+    MGFUZZ_CHECK(face->ChangeIndex() == index, "the mesh report changed the face");
+    const support::PlainReport plain = support::PlainReportOf(face);
+    MGFUZZ_CHECK(report.shells == plain.shells && report.openEdges == plain.open &&
+                     report.nonManifoldEdges == plain.nonManifold &&
+                     report.misorientedEdges == plain.misoriented &&
+                     report.degenerateFacets == plain.degenerate,
+                 "the mesh report against the plain computation");
+    // a repair derives the edges again where the face had them, as RebuildEdges would
+    const int repair = m_in.Range(0, 2);
+    const float tolerance = PickTolerance();
+    ExpectThrown(
+        [&] {
+            if (repair == 0)
+                mgmesh::OrientShells(*face);
+            else if (repair == 1)
+                mgmesh::DropDegenerateFacets(*face);
+            else
+                mgmesh::MergeVertices(*face, tolerance);
+        },
+        {"Bad face structure"});
+    MGFUZZ_CHECK(repair != 1 || mgmesh::ReportMesh(*face).degenerateFacets == 0,
+                 "degenerate facets after DropDegenerateFacets");
 }
 
 void OperationFuzzer::NewShapeOp() {

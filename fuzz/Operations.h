@@ -34,7 +34,7 @@ private:
     static constexpr int kMaxFacets = 600;
     static constexpr std::size_t kMaxFaces = 16;
     static constexpr std::size_t kMaxObjects = 4;
-    static constexpr int kOperations = 26;
+    static constexpr int kOperations = 27;
 
     // picking
     std::vector<MgFace*> Faces() const;
@@ -83,6 +83,7 @@ private:
     void VertexOp();
     void ObjectOp();
     void RoundTripOp();
+    void ReportRepairOp();
     void NewShapeOp();
 
     ByteReader m_in;

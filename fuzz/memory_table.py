@@ -102,14 +102,59 @@ def inputs(scale):
     yield ("TRG, empty face blocks", "empty_faces.trg",
            "t\nTRG 1\n" + "FACE 1\nENDFACE 0 0\n" * many)
     yield "TRG, one enormous token", "token.trg", "t\nTRG 1\nFACE " + "7" * (40 * many) + "\n"
+    yield "binary STL, grid", "grid.bstl", binary_stl(2 * stl)
+    yield ("binary STL claiming 4,000,000,000 facets in 84 bytes", "claims.bstl",
+           binary_stl(0, 4_000_000_000))
+    yield ("binary STL claiming 4,000,000,000 facets, any-STL rule", "claims.astl",
+           binary_stl(0, 4_000_000_000))
+    yield ("binary STL with a wrong count, lenient import", "wrong_count.istl",
+           binary_stl(stl, 4_000_000_000))
+    yield "ASCII STL, grid, lenient import", "grid.istl", stl_grid(stl)
+    yield "OBJ, grid of quads", "grid.obj", obj_grid(2 * stl)
+    yield ("OBJ, an index far past the end", "far_index.obj",
+           "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3000000000\n")
+    yield ("OBJ, a polygon of many corners", "long_polygon.obj",
+           "v 0 0 0\nv 1 0 0\nv 0 1 0\nf" + " 1 2 3" * many + "\n")
+    yield ("PLY header claiming 10^12 vertices", "claims.ply",
+           "ply\nformat ascii 1.0\nelement vertex 1000000000000\nproperty float x\n"
+           "property float y\nproperty float z\nelement face 1\n"
+           "property list uchar int vertex_indices\nend_header\n0 0 0\n")
+    yield ("PLY binary, claiming 2^31 faces after 3 vertices", "claims_faces.ply",
+           "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
+           "property float y\nproperty float z\nelement face 2147483647\n"
+           "property list uchar int vertex_indices\nend_header\n" + "\0" * 36)
 
 
-READERS = {".scb": "scb", ".stl": "stl", ".trg": "trg"}
+READERS = {".scb": "scb", ".stl": "stl", ".trg": "trg", ".bstl": "binary-stl",
+           ".astl": "any-stl", ".istl": "import-stl", ".obj": "obj", ".ply": "ply"}
+
+
+def binary_stl(n, claimed=None):
+    """A binary STL of an n x n grid, its count `claimed` (default the true one)."""
+    import struct
+    facets = []
+    for i in range(n):
+        for j in range(n):
+            for t in ((j, i, j + 1, i, j + 1, i + 1), (j, i, j + 1, i + 1, j, i + 1)):
+                facets.append(struct.pack("<12fH", 0, 0, 1, t[0], t[1], 0, t[2], t[3], 0,
+                                          t[4], t[5], 0, 0))
+    count = len(facets) if claimed is None else claimed
+    return b"grid".ljust(80, b" ") + struct.pack("<I", count) + b"".join(facets)
+
+
+def obj_grid(n):
+    out = [f"v {j} {i} 0\n" for i in range(n + 1) for j in range(n + 1)]
+    for i in range(n):
+        for j in range(n):
+            a = i * (n + 1) + j + 1
+            out.append(f"f {a} {a + 1} {a + n + 2} {a + n + 1}\n")
+    return "".join(out)
 
 
 def load(probe, path, text):
     """The KiB of peak resident size the load added, and the probe's outcome."""
-    reader = "multi" if text.startswith("scb2") else READERS[os.path.splitext(path)[1]]
+    multi = isinstance(text, str) and text.startswith("scb2")
+    reader = "multi" if multi else READERS[os.path.splitext(path)[1]]
     result = subprocess.run([probe, reader, path], stdout=subprocess.PIPE,
                             stderr=subprocess.PIPE, text=True)
     if result.returncode != 0:
@@ -128,7 +173,7 @@ def main():
     with tempfile.TemporaryDirectory(prefix="mgmesh-memory-") as folder:
         for label, name, text in inputs(scale):
             path = os.path.join(folder, name)
-            with open(path, "w") as out:
+            with open(path, "wb" if isinstance(text, bytes) else "w") as out:
                 out.write(text)
             size = os.path.getsize(path)
             added, outcome = load(probe, path, text)

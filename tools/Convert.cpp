@@ -73,6 +73,36 @@ OutputFormat OutputFormatOf(const std::string& path) {
     throw UsageError("convert writes .scb, .stl, .obj or .ply, not \"" + path + "\"");
 }
 
+namespace {
+
+// Runs `write` on a stream into a temporary file that replaces the output once complete.
+template <class Writer> void WriteOutput(const std::string& output, Writer write) {
+    OutputFile file(output);
+    std::ofstream out(file.WritePath(), std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw ToolError("cannot write");
+    write(out);
+    out.close();
+    if (!out)
+        throw ToolError("cannot write (the disk may be full)");
+    file.Commit();
+}
+
+void SaveParts(const CMgMultiObject& multi, const ConvertOptions& options,
+               const std::string& name) {
+    WriteOutput(options.output, [&](std::ostream& out) {
+        multi.SaveSCB(out, OneWord(options.name.empty() ? name : options.name));
+    });
+}
+
+} // namespace
+
+void SaveModel(const MgObject& object, const ConvertOptions& options, const std::string& name) {
+    WriteOutput(options.output, [&](std::ostream& out) {
+        Write(object, options, OneWord(options.name.empty() ? name : options.name), out);
+    });
+}
+
 int RunConvert(const ConvertOptions& options) {
     std::unique_ptr<Model> model;
     try {
@@ -82,20 +112,16 @@ int RunConvert(const ConvertOptions& options) {
     } catch (const std::exception& error) {
         return ReportFailure(options.input, error.what());
     }
-    if (model->multi && !model->multi->ProcessedList().empty())
+    // SCB keeps the parts as scb2; OBJ keeps each face as a group; the others hold one object
+    const bool parts = model->multi && !model->multi->ProcessedList().empty();
+    if (parts && (options.format == OutputFormat::Stl || options.format == OutputFormat::Ply))
         std::fprintf(stderr, "mgtool: %s: warning: the parts are written as one object\n",
                      options.output.c_str());
     try {
-        OutputFile file(options.output);
-        std::ofstream out(file.WritePath(), std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw ToolError("cannot write");
-        Write(*model->Whole(), options, OneWord(options.name.empty() ? model->name : options.name),
-              out);
-        out.close();
-        if (!out)
-            throw ToolError("cannot write (the disk may be full)");
-        file.Commit();
+        if (parts && options.format == OutputFormat::Scb)
+            SaveParts(*model->multi, options, model->name);
+        else
+            SaveModel(*model->Whole(), options, model->name);
     } catch (const char* message) {
         return ReportFailure(options.output, message);
     } catch (const std::exception& error) {

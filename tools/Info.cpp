@@ -9,14 +9,14 @@
 
 namespace mgtool {
 
-int RunInfo(const std::vector<std::string>& files, bool json, float tolerance) {
+int RunInfo(const std::vector<std::string>& files, bool json, bool time, float tolerance) {
     int status = kExitOk;
     std::string out = json ? "{\"files\": [" : "";
     for (std::size_t k = 0; k < files.size(); ++k) {
         std::string message;
         try {
             const auto model = LoadModel(files[k], true, tolerance);
-            out += json ? (k ? ", " : "") + ReportJson(*model) : ReportText(*model);
+            out += json ? (k ? ", " : "") + ReportJson(*model, time) : ReportText(*model, time);
         } catch (const char* text) {
             message = text;
         } catch (const std::exception& error) {

@@ -12,6 +12,7 @@
 #include <limits>
 #include <sstream>
 #include <sys/stat.h>
+#include <unordered_map>
 
 #include "Errors.h"
 #include "Platform.h"
@@ -227,12 +228,35 @@ void LoadCounted(Model& model, std::istream& in, MyProgressNotify* receiver) {
     }
 }
 
+// Where a failed edge derivation went wrong: the first vertex, in loop order, that the
+// boundary loops meet twice, by its number in the face's vertex list and its position.
+std::string TwiceOnBoundary(const MgFace& face) {
+    std::unordered_map<const MgVertex*, int> seen;
+    for (const MgEdge* edge : face.EdgeList())
+        for (const MgVertex* v : edge->VertexList())
+            if (++seen[v] == 2) {
+                long number = 0;
+                for (const MgVertex* w : face.VertexList()) {
+                    if (w == v)
+                        break;
+                    ++number;
+                }
+                char text[160];
+                std::snprintf(text, sizeof text, "vertex %ld at (%.6g, %.6g, %.6g)", number,
+                              double(v->Vertex().x), double(v->Vertex().y), double(v->Vertex().z));
+                return text;
+            }
+    return "";
+}
+
 // Derives the edges of `faces`, noting for each whether that worked.
 template <class Faces> void DeriveEdges(Model& model, const Faces& faces) {
     for (MgFace* face : faces) {
         EdgeStatus& status = model.edges[face];
         try {
             status.kind = face->RebuildEdges() ? EdgeStatus::Derived : EdgeStatus::Failed;
+            if (status.kind == EdgeStatus::Failed)
+                status.message = TwiceOnBoundary(*face);
         } catch (const char* message) {
             status.kind = EdgeStatus::Threw;
             status.message = message;

@@ -19,7 +19,7 @@ const char* FormatName(Format format);
 /// What became of a face's boundary edges.
 struct EdgeStatus {
     enum Kind { FromFile, Derived, Failed, Threw } kind = FromFile;
-    std::string message; // the thrown text, for Threw
+    std::string message; // the thrown text, for Threw; the place, for Failed
 };
 
 /// Ids of faces that the TRG reader deleted because their edges could not be derived. Lives

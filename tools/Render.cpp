@@ -36,11 +36,8 @@ int RunRender(const RenderOptions& options) {
     try {
         Scene scene(*model, draw);
         if (draw.highlight && scene.HighlightId(draw.highlightId) == 0)
-            throw ToolError("no face with id " + std::to_string(draw.highlightId));
-        MgRenderMode mode{};
-        mode.fill = draw.fill;
-        mode.edges = draw.edges;
-        scene.Draw(Camera::Frame(*model->Whole(), draw.view), draw.width, draw.height, mode);
+            WarnNoFace(options.input, draw.highlightId);
+        scene.Draw(Camera::Frame(*model->Whole(), draw.view), draw.width, draw.height, draw);
         glFinish();
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, draw.width, draw.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());

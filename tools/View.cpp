@@ -1,5 +1,5 @@
 // mgtool view: an interactive window (freeglut). Orbit with the left mouse button, zoom with
-// the wheel, click a face to pick it; keys toggle fill, edges and strips.
+// the wheel, click a face to pick it; keys toggle the layers and strips.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -8,7 +8,6 @@
 
 #include "Commands.h"
 #include "Errors.h"
-#include "Platform.h"
 
 namespace mgtool {
 namespace {
@@ -22,7 +21,7 @@ struct ViewState {
     std::unique_ptr<Scene> scene;
     Camera camera;
     Camera home;
-    MgRenderMode mode{};
+    DrawOptions layers;
     int width = 0, height = 0;
     bool useStrip = true;
     bool dragging = false, moved = false;
@@ -33,22 +32,29 @@ struct ViewState {
 
 ViewState* g_view = nullptr;
 
-void PrintPick(MgGrFace* face) {
-    if (face)
-        std::printf("pick face=%lld area=%.6g loops=%d\n",
-                    static_cast<long long>(face->GeoFaceId()), double(face->Area()),
-                    face->NumEdges());
+void PrintPick(const PickResult& pick) {
+    if (pick.face)
+        std::printf("pick face=%lld facet=%ld point=(%.6g, %.6g, %.6g) area=%.6g\n",
+                    static_cast<long long>(pick.face->GeoFaceId()), pick.facet,
+                    double(pick.point.x), double(pick.point.y), double(pick.point.z),
+                    double(pick.face->Area()));
     else
         std::printf("pick none\n");
     std::fflush(stdout);
 }
 
-void Pick(int x, int y) {
-    MgGrFace* face =
-        PickFace(*g_view->scene, g_view->camera, g_view->width, g_view->height, x, y, g_view->mode);
-    g_view->scene->HighlightFace(face);
-    PrintPick(face);
+void PickAt(int x, int y) {
+    const PickResult pick =
+        Pick(*g_view->scene, g_view->camera, g_view->width, g_view->height, x, y);
+    g_view->scene->HighlightFace(pick.face);
+    PrintPick(pick);
     glutPostRedisplay();
+}
+
+// A toggle and what it now is, for the user at the terminal.
+void Toggle(bool& flag, const char* what) {
+    flag = !flag;
+    std::fprintf(stderr, "%s %s\n", what, flag ? "on" : "off");
 }
 
 // Deletes the model while the window's context is still current (its display lists belong to
@@ -63,7 +69,7 @@ void OnDisplay() {
     if (!g_view->model)
         return;
     try {
-        g_view->scene->Draw(g_view->camera, g_view->width, g_view->height, g_view->mode);
+        g_view->scene->Draw(g_view->camera, g_view->width, g_view->height, g_view->layers);
     } catch (const char* message) {
         g_view->status = ReportFailure(g_view->options.input, message);
         Quit();
@@ -76,7 +82,7 @@ void OnDisplay() {
             [](int) {
                 if (!g_view->model)
                     return;
-                Pick(g_view->options.clickX, g_view->options.clickY);
+                PickAt(g_view->options.clickX, g_view->options.clickY);
                 Quit();
             },
             0);
@@ -99,7 +105,7 @@ void OnMouse(int button, int state, int x, int y) {
     } else if (button == GLUT_LEFT_BUTTON && state == GLUT_UP) {
         g_view->dragging = false;
         if (!g_view->moved)
-            Pick(x, y);
+            PickAt(x, y);
     } else if ((button == 3 || button == 4) && state == GLUT_DOWN) { // the wheel
         g_view->camera.zoom *= button == 3 ? 1.1f : 1 / 1.1f;
         glutPostRedisplay();
@@ -128,18 +134,24 @@ void OnMotion(int x, int y) {
 void OnKey(unsigned char key, int, int) {
     switch (key) {
     case 'f':
-        g_view->mode.fill = !g_view->mode.fill;
+        Toggle(g_view->layers.fill, "fill");
         break;
     case 'e':
-        g_view->mode.edges = !g_view->mode.edges;
+        Toggle(g_view->layers.edges, "feature edges");
+        break;
+    case 'w':
+        Toggle(g_view->layers.wire, "wire");
+        break;
+    case 'l':
+        Toggle(g_view->layers.loops, "boundary loops");
         break;
     case 's':
-        g_view->useStrip = !g_view->useStrip;
+        Toggle(g_view->useStrip, "triangle strips");
         g_view->scene->SetUseStrip(g_view->useStrip);
-        std::fprintf(stderr, "triangle strips %s\n", g_view->useStrip ? "on" : "off");
         break;
     case 'h':
         g_view->scene->HighlightFace(nullptr);
+        std::fprintf(stderr, "highlight cleared\n");
         break;
     case 'r':
         g_view->camera = g_view->home;
@@ -166,10 +178,6 @@ int RunView(const ViewOptions& options) {
     } catch (const std::exception& error) {
         return ReportFailure(options.input, error.what());
     }
-    state.scene = std::make_unique<Scene>(*state.model, options.draw);
-    if (options.draw.highlight && state.scene->HighlightId(options.draw.highlightId) == 0)
-        return ReportFailure(options.input,
-                             "no face with id " + std::to_string(options.draw.highlightId));
     if (!std::getenv("DISPLAY"))
         return ReportFailure(options.input, "no display to open a window on (DISPLAY is not "
                                             "set; xvfb-run gives a virtual one)");
@@ -183,10 +191,12 @@ int RunView(const ViewOptions& options) {
     state.width = options.draw.width;
     state.height = options.draw.height;
     glutCreateWindow(("mgtool - " + options.input).c_str());
+    state.scene = std::make_unique<Scene>(*state.model, options.draw);
+    if (options.draw.highlight && state.scene->HighlightId(options.draw.highlightId) == 0)
+        WarnNoFace(options.input, options.draw.highlightId);
     g_view = &state;
     state.home = state.camera = Camera::Frame(*state.model->Whole(), options.draw.view);
-    state.mode.fill = options.draw.fill;
-    state.mode.edges = options.draw.edges;
+    state.layers = options.draw;
     glutDisplayFunc(OnDisplay);
     glutReshapeFunc(OnReshape);
     glutMouseFunc(OnMouse);
@@ -199,9 +209,7 @@ int RunView(const ViewOptions& options) {
         g_view->scene.reset();
         g_view->model.reset();
     });
-    if (platform::ErrorIsTerminal())
-        std::fprintf(stderr, "drag: orbit, wheel: zoom, click: pick a face, f: fill, e: edges, "
-                             "s: strips, h: clear highlight, r: reset view, q: quit\n");
+    std::fputs(kViewKeys, stderr);
     glutMainLoop();
     g_view = nullptr;
     return state.status;

@@ -10,29 +10,32 @@
 
 #include "Commands.h"
 #include "Errors.h"
+#include "Help.h"
 
 namespace mgtool {
 namespace {
-
-const char kUsage[] =
-    "usage: mgtool info [--json] [--tolerance T] FILE...\n"
-    "       mgtool convert IN OUT.scb|.stl|.obj|.ply [--binary|--ascii]\n"
-    "                      [--name NAME] [--tolerance T]\n"
-    "       mgtool render IN -o OUT.png [--size WxH] [--view iso|top|front|side] [--edges]\n"
-    "                     [--no-fill] [--highlight FACEID] [--color R,G,B]\n"
-    "       mgtool view IN [--size WxH] [--view iso|top|front|side] [--edges] [--no-fill]\n"
-    "                   [--highlight FACEID] [--color R,G,B] [--click X,Y]\n"
-    "Formats: SCB (\"scb1\", \"scb2\"), ASCII and binary STL, PLY; TRG and OBJ by their\n"
-    "names. \"-\" is standard input or output.\n";
 
 // The command line after the subcommand: options (with their values) and the other words.
 class Arguments {
 public:
     Arguments(int argc, char** argv) : m_words(argv + 2, argv + argc) {}
 
-    bool Done() const { return m_next >= m_words.size(); }
-    // The next word; options are recognised only before a "--".
-    std::string Next() { return m_words[m_next++]; }
+    bool Done() const { return m_next >= m_words.size() && !m_pending; }
+    // The next word; options are recognised only before a "--". "--option=value" gives the
+    // option, and its value to the next Value().
+    std::string Next() {
+        if (m_pending)
+            throw UsageError("option " + m_option + " takes no value");
+        std::string word = m_words[m_next++];
+        const std::size_t equals = word.find('=');
+        if (!m_noMoreOptions && word.compare(0, 2, "--") == 0 && equals != std::string::npos) {
+            m_value = word.substr(equals + 1);
+            m_pending = true;
+            word.resize(equals);
+            m_option = word;
+        }
+        return word;
+    }
     bool IsOption(const std::string& word) {
         if (m_noMoreOptions || word.size() < 2 || word[0] != '-')
             return false;
@@ -43,6 +46,10 @@ public:
         return true;
     }
     std::string Value(const std::string& option) {
+        if (m_pending) {
+            m_pending = false;
+            return m_value;
+        }
         if (Done())
             throw UsageError("option " + option + " needs a value");
         return Next();
@@ -52,6 +59,8 @@ private:
     std::vector<std::string> m_words;
     std::size_t m_next = 0;
     bool m_noMoreOptions = false;
+    bool m_pending = false; // the value of an "--option=value" not yet taken
+    std::string m_option, m_value;
 };
 
 long ParseInteger(const std::string& text, const std::string& what) {
@@ -115,7 +124,18 @@ bool ParseDrawOption(const std::string& option, Arguments& args, DrawOptions& dr
         draw.view = ParseView(args.Value(option));
     else if (option == "--edges")
         draw.edges = true;
-    else if (option == "--no-fill")
+    else if (option == "--wire")
+        draw.wire = true;
+    else if (option == "--loops")
+        draw.loops = true;
+    else if (option == "--crease") {
+        const std::string text = args.Value(option);
+        char* end = nullptr;
+        draw.crease = std::strtof(text.c_str(), &end);
+        if (text.empty() || *end != '\0' || !(draw.crease >= 0 && draw.crease <= 180))
+            throw UsageError("--crease must be an angle from 0 to 180 degrees, not \"" + text +
+                             "\"");
+    } else if (option == "--no-fill")
         draw.fill = false;
     else if (option == "--highlight") {
         draw.highlight = true;
@@ -147,20 +167,22 @@ std::vector<std::string> Words(Arguments& args, std::size_t most, const char* co
 }
 
 // The merge tolerance of STL input: a number, zero merging only equal corners.
-float ParseTolerance(const std::string& text) {
+float ParseTolerance(const std::string& text, const std::string& option = "--tolerance") {
     char* end = nullptr;
     const float value = std::strtof(text.c_str(), &end);
     if (text.empty() || *end != '\0' || !(value >= 0) || value == HUGE_VALF)
-        throw UsageError("--tolerance must be a number of 0 or more, not \"" + text + "\"");
+        throw UsageError(option + " must be a number of 0 or more, not \"" + text + "\"");
     return value;
 }
 
 int Info(Arguments& args) {
-    bool json = false;
+    bool json = false, time = false;
     float tolerance = 0.01f;
     const auto files = Words(args, SIZE_MAX, "info", [&](const std::string& option) {
         if (option == "--json")
             json = true;
+        else if (option == "--time")
+            time = true;
         else if (option == "--tolerance")
             tolerance = ParseTolerance(args.Value(option));
         else
@@ -169,38 +191,74 @@ int Info(Arguments& args) {
     });
     if (files.empty())
         throw UsageError("info needs at least one file");
-    return RunInfo(files, json, tolerance);
+    return RunInfo(files, json, time, tolerance);
+}
+
+// The options convert and repair share, for reading and for writing; false when `option` is
+// none of them.
+struct WriteFlags {
+    bool named = false, encoded = false;
+};
+bool ParseWriteOption(const std::string& option, Arguments& args, ConvertOptions& options,
+                      WriteFlags& flags) {
+    if (option == "--name") {
+        options.name = args.Value(option);
+        flags.named = true;
+    } else if (option == "--tolerance") {
+        options.tolerance = ParseTolerance(args.Value(option));
+    } else if (option == "--binary" || option == "--ascii") {
+        options.encoding = option == "--binary" ? ConvertOptions::Binary : ConvertOptions::Ascii;
+        flags.encoded = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The input and output files of convert or repair, checked against the write options.
+void TakeFiles(const std::vector<std::string>& files, const char* command, const WriteFlags& flags,
+               ConvertOptions& options) {
+    if (files.size() != 2)
+        throw UsageError(std::string(command) + " needs an input and an output file");
+    options.input = files[0];
+    options.output = files[1];
+    options.format = OutputFormatOf(options.output);
+    if (flags.named &&
+        (options.name.empty() || options.name.find_first_of(" \t\r\n\v\f") != std::string::npos))
+        throw UsageError("--name must be one word: SCB keeps the name up to its first space");
+    if (flags.encoded && options.format != OutputFormat::Stl && options.format != OutputFormat::Ply)
+        throw UsageError("--binary and --ascii are for .stl and .ply outputs");
 }
 
 int Convert(Arguments& args) {
     ConvertOptions options;
-    bool named = false, encoded = false;
+    WriteFlags flags;
     const auto files = Words(args, 2, "convert", [&](const std::string& option) {
-        if (option == "--name") {
-            options.name = args.Value(option);
-            named = true;
-        } else if (option == "--tolerance") {
-            options.tolerance = ParseTolerance(args.Value(option));
-        } else if (option == "--binary" || option == "--ascii") {
-            options.encoding =
-                option == "--binary" ? ConvertOptions::Binary : ConvertOptions::Ascii;
-            encoded = true;
-        } else {
-            return false;
-        }
+        return ParseWriteOption(option, args, options, flags);
+    });
+    TakeFiles(files, "convert", flags, options);
+    return RunConvert(options);
+}
+
+int Repair(Arguments& args) {
+    RepairOptions options;
+    WriteFlags flags;
+    const auto files = Words(args, 2, "repair", [&](const std::string& option) {
+        if (option == "--orient")
+            options.orient = true;
+        else if (option == "--drop-degenerate")
+            options.dropDegenerate = true;
+        else if (option == "--merge") {
+            options.merge = true;
+            options.mergeTolerance = ParseTolerance(args.Value(option), option);
+        } else
+            return ParseWriteOption(option, args, options.convert, flags);
         return true;
     });
-    if (files.size() != 2)
-        throw UsageError("convert needs an input and an output file");
-    options.input = files[0];
-    options.output = files[1];
-    options.format = OutputFormatOf(options.output);
-    if (named &&
-        (options.name.empty() || options.name.find_first_of(" \t\r\n\v\f") != std::string::npos))
-        throw UsageError("--name must be one word: SCB keeps the name up to its first space");
-    if (encoded && options.format != OutputFormat::Stl && options.format != OutputFormat::Ply)
-        throw UsageError("--binary and --ascii are for .stl and .ply outputs");
-    return RunConvert(options);
+    TakeFiles(files, "repair", flags, options.convert);
+    if (!options.orient && !options.dropDegenerate && !options.merge)
+        options.orient = options.dropDegenerate = true;
+    return RunRepair(options);
 }
 
 int Render(Arguments& args) {
@@ -244,6 +302,11 @@ int View(Arguments& args) {
 
 } // namespace
 
+void WarnNoFace(const std::string& file, std::intptr_t id) {
+    std::fprintf(stderr, "mgtool: %s: warning: no face with id %lld to highlight\n", file.c_str(),
+                 static_cast<long long>(id));
+}
+
 int ReportFailure(const std::string& file, const std::string& message) {
     std::fprintf(stderr, "mgtool: %s: %s\n", file.c_str(), message.c_str());
     return kExitFailure;
@@ -259,22 +322,40 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     if (command == "-h" || command == "--help" || command == "help") {
-        std::fputs(kUsage, stdout);
+        const char* help = argc > 2 ? CommandHelp(argv[2]) : kUsage;
+        if (!help) {
+            std::fprintf(stderr, "mgtool: no command %s (see 'mgtool help')\n", argv[2]);
+            return kExitUsage;
+        }
+        std::fputs(help, stdout);
         return kExitOk;
     }
+    if (command == "--version" || command == "version") {
+        std::printf("%s\n", VersionText().c_str());
+        return kExitOk;
+    }
+    if (!CommandHelp(command)) {
+        std::fprintf(stderr, "mgtool: unknown command %s (see 'mgtool help')\n", command.c_str());
+        return kExitUsage;
+    }
+    for (int k = 2; k < argc && std::strcmp(argv[k], "--") != 0; ++k)
+        if (std::strcmp(argv[k], "--help") == 0 || std::strcmp(argv[k], "-h") == 0) {
+            std::fputs(CommandHelp(command), stdout);
+            return kExitOk;
+        }
     Arguments args(argc, argv);
     try {
         if (command == "info")
             return Info(args);
         if (command == "convert")
             return Convert(args);
+        if (command == "repair")
+            return Repair(args);
         if (command == "render")
             return Render(args);
-        if (command == "view")
-            return View(args);
-        throw UsageError("unknown command " + command);
+        return View(args);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "mgtool: %s\n%s", error.what(), kUsage);
+        std::fprintf(stderr, "mgtool: %s (see 'mgtool help %s')\n", error.what(), command.c_str());
         return kExitUsage;
     } catch (const char* message) { // never expected here: every command reports its own
         std::fprintf(stderr, "mgtool: %s\n", message);

@@ -1,6 +1,8 @@
 // The one header a host needs: every public class of the library.
 #pragma once
 
+#include "mgmesh/algorithms/MeshRepair.h"
+#include "mgmesh/algorithms/MeshReport.h"
 #include "mgmesh/geometry/CGeoVector.h"
 #include "mgmesh/io/HostAPILinearFace.h"
 #include "mgmesh/io/MyProgressNotify.h"

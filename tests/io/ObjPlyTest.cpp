@@ -1,5 +1,7 @@
 // The OBJ and PLY writers and readers: round trips, what the readers make of the files' indices,
 // byte orders and element layouts, and how they fail.
+#include <fstream>
+
 #include "IoSupport.h"
 
 namespace {
@@ -174,5 +176,43 @@ TEST(ObjPly, ThrowTheirTextsAndKeepWhatWasRead) {
         EXPECT_EQ(object.NumFacets(), facets) << text;
         ExpectValidTopology(object, false);
         EXPECT_TRUE(isObj || object.FaceList().size() == 1u) << text;
+    }
+}
+
+// Files another program wrote (see fixtures/make_fixtures.py): every format gives the
+// octahedron it was given, corner by corner.
+TEST(ObjPly, ReadsWhatMeshioWrites) {
+    const float points[6][3] = {{1.5f, 0, 0},   {-1.25f, 0, 0},  {0, 2.125f, 0},
+                                {0, -0.75f, 0}, {0, 0, 3.0625f}, {0, 0, -0.3125f}};
+    const int triangles[8][3] = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
+                                 {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
+    const std::string dir = MGMESH_SOURCE_DIR "/tests/io/fixtures/";
+    for (const char* name : {"meshio.obj", "meshio-ascii.ply", "meshio-binary.ply",
+                             "meshio-ascii.stl", "meshio-binary.stl"}) {
+        SCOPED_TRACE(name);
+        std::ifstream in(dir + name, std::ios::binary);
+        MgObject object;
+        const std::string file = name;
+        if (file.find(".obj") != std::string::npos)
+            object.LoadOBJ(in);
+        else if (file.find(".ply") != std::string::npos)
+            object.LoadPLY(in);
+        else
+            object.LoadAnySTL(in);
+        ASSERT_EQ(object.FaceList().size(), 1u);
+        const MgFace* face = object.FaceList().front();
+        EXPECT_EQ(face->NumVertices(), 6);
+        ASSERT_EQ(face->NumFacets(), 8);
+        int f = 0;
+        for (const MgFacet* facet : face->FacetList()) {
+            for (int i = 0; i < 3; ++i) {
+                const float* p = points[triangles[f][i]];
+                EXPECT_TRUE(
+                    support::SameBits(facet->Vertex(i)->Vertex(), CGeoVector(p[0], p[1], p[2])))
+                    << "facet " << f << " corner " << i;
+            }
+            ++f;
+        }
+        ExpectValidTopology(face);
     }
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "support/Check.h"
+#include "support/ModelText.h"
 #include "support/Progress.h"
 #include "support/Shapes.h"
 #include "support/Topology.h"
@@ -96,6 +97,18 @@ TEST(CMgMultiObject, LoadsAFileThroughTheFactoryAndAddsToWhatIsThere) {
     std::istringstream again("scb1 part again" + Face(9));
     multi.LoadSCB(again);
     EXPECT_EQ(Ids(multi.OriginalObject()), "1 9 2 3 4");
+
+    // written as scb2 and read back: the same parts, faces and items, and the name
+    std::stringstream text;
+    multi.SaveSCB(text);
+    CMgMultiObject back;
+    back.Init();
+    back.LoadSCB(text);
+    EXPECT_EQ(back.Name(), multi.Name());
+    EXPECT_EQ(Parts(back), Parts(multi));
+    EXPECT_EQ(support::ModelText(*back.OriginalObject()),
+              support::ModelText(*multi.OriginalObject()));
+    EXPECT_THROW_TEXT(CMgMultiObject().SaveSCB(text), "CMgMultiObject::Init not called");
 }
 
 TEST(CMgMultiObject, PartsGoWhereTheirVectorSaysAndFailuresKeepWhatCameBefore) {

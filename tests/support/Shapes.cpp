@@ -79,6 +79,10 @@ MgFace* Tetrahedron(MgObject& object) {
     return Build(object, {Kind::Tetrahedron, 1, 1, CGeoVector(), 0});
 }
 
+MgFace* Cube(MgObject& object) {
+    return Build(object, {Kind::Cube, 1, 1, CGeoVector(), 0});
+}
+
 MgFace* OpenFan(MgObject& object, int n) {
     MgFace* face = object.NewFace();
     BuildFan(face, Params(), n, n);
@@ -111,6 +115,13 @@ MgFace* Build(MgObject& object, const Params& p) {
         break;
     case Kind::Pillow:
         BuildFacets(face, p, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}, {0, 2, 1}});
+        break;
+    case Kind::Cube:
+        BuildFacets(face, p,
+                    {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {0, 0, 1}, {1, 0, 1}, {0, 1, 1},
+                     {1, 1, 1}},
+                    {{0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6}, {0, 1, 5}, {0, 5, 4}, {2, 6, 7},
+                     {2, 7, 3}, {0, 4, 6}, {0, 6, 2}, {1, 3, 7}, {1, 7, 5}});
         break;
     case Kind::Single:
     case Kind::Count:

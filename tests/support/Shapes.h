@@ -26,6 +26,8 @@ MgFace* Tetrahedron(MgObject& object);
 /// A fan of n facets around a centre vertex at the origin, rim on the unit circle; open (the
 /// rim is its boundary).
 MgFace* OpenFan(MgObject& object, int n);
+/// The unit cube (0,0,0)-(1,1,1): closed, 12 outward facets; vertex x + 2y + 4z at (x, y, z).
+MgFace* Cube(MgObject& object);
 /// An (nx × ny)-cell grid of 2·nx·ny facets in z = 0, cell size 1, counter-clockwise; vertices
 /// row by row from (0, 0).
 MgFace* Grid(MgObject& object, int nx, int ny);
@@ -39,6 +41,7 @@ enum class Kind {
     Bowtie,        // two loops that touch at one vertex
     Pillow,        // two facets over the same three vertices, facing away from each other
     Single,        // one facet
+    Cube,          // the unit cube from the origin, 12 outward facets
     Count
 };
 

@@ -8,6 +8,7 @@ namespace {
 const char* const kBoxText =
     "  object: 6 faces, 54 vertices, 48 facets, 6 loops, 24 corners, area 24\n"
     "    bounds (0, 0, 0) - (2, 2, 2), centre (1, 1, 1), radius 1.73205\n"
+    "    mesh: 6 shells, volume 8, 48 open edges (facets 0, 1, 2, 5, ...)\n"
     "    face 1: 9 vertices, 8 facets, 1 loop, 4 corners, not corrupt, area 4, edges from file\n";
 
 TEST(Info, ShippedModelsMatchTheLibrary) {

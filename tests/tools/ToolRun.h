@@ -131,8 +131,19 @@ inline void ExpectMembers(const Json& json, const std::string& at,
     }
 }
 
-// Totals, bounds and every listed face of the object reported at `at`, against the library's.
+// The mesh report's keys at `at` against the library's report.
+inline void ExpectMeshReport(const Json& json, const std::string& at, const mgmesh::MeshReport& r) {
+    ExpectMembers(json, at,
+                  {"volume", "shells", "open_edges", "non_manifold_edges", "misoriented_edges",
+                   "degenerate_facets"},
+                  {r.volume, double(r.shells), double(r.openEdges), double(r.nonManifoldEdges),
+                   double(r.misorientedEdges), double(r.degenerateFacets)});
+}
+
+// Totals, bounds, mesh report and every listed face of the object reported at `at`, against
+// the library's.
 inline void ExpectObject(const Json& json, const std::string& at, const MgObject& object) {
+    ExpectMeshReport(json, at + "/", mgmesh::ReportMesh(object));
     const CGeoVector lo = object.MinBound(), hi = object.MaxBound();
     ExpectMembers(json, at + "/",
                   {"faces", "vertices", "facets", "loops", "area", "bounds/min/0", "bounds/min/1",
@@ -142,13 +153,16 @@ inline void ExpectObject(const Json& json, const std::string& at, const MgObject
                    lo.z, hi.x, hi.y, hi.z});
     int k = 0;
     for (const MgFace* face : object.FaceList())
-        if (json.count(at + "/face_list"))
+        if (json.count(at + "/face_list")) {
+            ExpectMeshReport(json, at + "/face_list/" + std::to_string(k) + "/",
+                             mgmesh::ReportMesh(*face));
             ExpectMembers(json, at + "/face_list/" + std::to_string(k++) + "/",
                           {"id", "vertices", "facets", "loops", "corners", "corrupt", "area"},
                           {double(face->GeoFaceId()), double(face->NumVertices()),
                            double(face->NumFacets()), double(face->NumEdges()),
                            double(face->CornerList().size()), double(face->Corrupt()),
                            face->Area()});
+        }
 }
 
 } // namespace tooltest

@@ -2,6 +2,7 @@ target_sources(mgmesh PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ScbReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScbWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MultiScbReader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MultiScbWriter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StlReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BinaryStlReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/AnyStlReader.cpp

@@ -54,6 +54,17 @@ public:
     /// called" before Init(), reading nothing. Linear in the input.
     void LoadSCB(std::istream& in, MyProgressNotify* progress = nullptr);
 
+    /// The model name the last LoadSCB read ("NoName" for an "scb2" file without one).
+    const std::string& Name() const { return m_name; }
+    /// Writes the model as "scb2" text that LoadSCB reads back into the same objects: the
+    /// name (`name`, or Name() when empty, or "NoName"), the unprocessed object as the part
+    /// with vector (0, 0, 0), then each processed part, numbered from 1, with vector (0, 0, 1);
+    /// the vectors a file gave its parts are not kept by the reader and so not written. Faces
+    /// as MgObject::SaveToSCB writes them. Throws "CMgMultiObject::Init not called" before
+    /// Init(). Linear in the model.
+    void SaveSCB(std::ostream& out, const std::string& name = "",
+                 MyProgressNotify* progress = nullptr) const;
+
 private:
     // Appends a part already known not to be owned yet.
     void AppendPart(MgObject* part);
