@@ -5,6 +5,8 @@
 #   make bench [FULL=1]                             run the benchmarks
 #   make install PREFIX=/some/where                 install library, headers, packages and mgtool
 #   make docs                                       the API reference, in build/docs/html
+#   make windows [WINDOWS_ARCH=x86_64|i686]         cross-build mgmesh.dll, mgtool.exe and the tests
+#   make windows-test [WINDOWS_ARCH=...]            run them under Wine
 #   make format                                     clang-format the sources
 
 PREFIX ?= /usr/local
@@ -29,8 +31,17 @@ TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth clang lib
 	valgrind
 PACKAGES := $(DEMO_PACKAGES) $(TEST_PACKAGES)
 
+# The Windows cross build: Debian's mingw-w64 (posix threads), its zlib, GoogleTest built from
+# Debian's sources, and Wine to run the results.
+WINDOWS_ARCH ?= x86_64
+WINDOWS_BUILD := build-windows/$(WINDOWS_ARCH)
+WINDOWS_GTEST := $(CURDIR)/build-windows/gtest-$(WINDOWS_ARCH)
+WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-$(subst _,-,$(WINDOWS_ARCH))-posix \
+	libz-mingw-w64-dev googletest wine wine64
+
 .PHONY: all deps demo-deps configure demo-configure build test ci-extra thread-test package-test fuzz memcheck demo bench \
-	install docs format check-format clean
+	install docs format check-format clean windows-deps windows-gtest windows windows-test \
+	ci-windows
 
 all: build
 
@@ -64,12 +75,14 @@ ifeq ($(CI),true)
 endif
 endif
 
-# What CI adds to the plain suite: the sanitizer builds and a short run of every fuzzer.
+# What CI adds to the plain suite: the sanitizer builds, a short run of every fuzzer, and the
+# Windows build under Wine.
 ci-extra:
 	$(MAKE) --no-print-directory check-format
 	$(MAKE) --no-print-directory test SANITIZE=address,undefined
 	$(MAKE) --no-print-directory thread-test
 	$(MAKE) --no-print-directory fuzz FUZZ_TIME=$(or $(CI_FUZZ_TIME),20)
+	$(MAKE) --no-print-directory ci-windows
 
 # Separate models on separate threads, under ThreadSanitizer.
 thread-test: deps
@@ -130,6 +143,44 @@ format:
 
 check-format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+# GoogleTest for the cross build, from the sources Debian's googletest package ships.
+windows-gtest: windows-deps
+	@if [ ! -f $(WINDOWS_GTEST)/lib/libgtest.a ]; then \
+		cmake -S /usr/src/googletest -B build-windows/gtest-build-$(WINDOWS_ARCH) -G Ninja \
+			-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/MingwToolchain.cmake -DMGMESH_MINGW_ARCH=$(WINDOWS_ARCH) \
+			-DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX=$(WINDOWS_GTEST) >/dev/null && \
+		cmake --build build-windows/gtest-build-$(WINDOWS_ARCH) -j $(JOBS) >/dev/null && \
+		cmake --install build-windows/gtest-build-$(WINDOWS_ARCH) >/dev/null; \
+	fi
+
+windows-deps:
+	@cmake/install-packages.sh $(WINDOWS_PACKAGES)
+
+# mgmesh.dll with its import library, mgtool.exe and the test programs, installed with the
+# headers and the runtime DLLs into $(WINDOWS_BUILD)/stage.
+windows: windows-gtest
+	cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/MingwToolchain.cmake \
+		-DMGMESH_MINGW_ARCH=$(WINDOWS_ARCH) -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_PREFIX_PATH=$(WINDOWS_GTEST) -DMGMESH_BUILD_BENCH=OFF \
+		-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
+		-DCMAKE_INSTALL_PREFIX=$(CURDIR)/$(WINDOWS_BUILD)/stage >/dev/null
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	cmake --install $(WINDOWS_BUILD) >/dev/null
+	@echo "windows: $(WINDOWS_BUILD)/stage/bin holds mgmesh.dll and mgtool.exe"
+
+# The tests that need no OpenGL, under Wine; mgtool.exe info compared with the Linux build's
+# when that is built.
+windows-test: windows
+	cmake/wine-test.sh $(WINDOWS_BUILD) $(wildcard $(CURDIR)/$(BUILD)/tools/mgtool)
+
+# CI runs the Windows tests where their packages are present or can be installed.
+ci-windows:
+	@if $(MAKE) --no-print-directory windows-deps; then \
+		$(MAKE) --no-print-directory windows-test; \
+	else \
+		echo "windows: the mingw-w64 and Wine packages cannot be installed here; skipped"; \
+	fi
 
 clean:
 	rm -rf build build-*

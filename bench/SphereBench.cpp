@@ -18,6 +18,7 @@
 #include <benchmark/benchmark.h>
 
 #include "BareParse.h"
+#include "ProcStatus.h"
 #include "SphereGen.h"
 #include "SphereRows.h"
 #include "Timing.h"
@@ -136,12 +137,12 @@ void PeerRow(benchmark::State& state) {
 // program (see --peak-rss-load).
 void PeakMemoryRow(benchmark::State& state) {
     const long facets = state.range(0);
-    char self[4096] = {};
-    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) {
+    const std::string self = SelfPath();
+    if (self.empty()) {
         state.SkipWithError("cannot find this program");
         return;
     }
-    const std::string command = std::string(self) + " --peak-rss-load=" + SphereFile(facets);
+    const std::string command = self + " --peak-rss-load=" + SphereFile(facets);
     double peakKb = 0, beforeKb = 0;
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();

@@ -15,6 +15,7 @@
 #endif
 
 #include "Errors.h"
+#include "Platform.h"
 
 namespace mgtool {
 namespace {
@@ -31,6 +32,7 @@ std::string ReadStream(std::istream& in) {
 
 FileBytes::FileBytes(const std::string& path) {
     if (path == "-") {
+        platform::BinaryMode(stdin); // a binary STL must reach the reader unchanged
         m_copy = ReadStream(std::cin);
         m_view = m_copy;
         return;

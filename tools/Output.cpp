@@ -3,12 +3,12 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "Errors.h"
+#include "Platform.h"
 
 namespace mgtool {
 namespace {
@@ -17,20 +17,34 @@ std::string Reason() {
     return std::string(" (") + std::strerror(errno) + ")";
 }
 
-// The mode a file created by open(2) with 0666 would get, or the existing file's mode.
-mode_t ModeFor(const struct stat* existing) {
-    if (existing)
-        return existing->st_mode & 07777;
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+// Copies a complete file to standard output, for systems with no path that names it.
+void CopyToStandardOutput(const std::string& path) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in)
+        throw ToolError("cannot write" + Reason());
+    platform::BinaryMode(stdout);
+    char buffer[1 << 16];
+    bool copied = true;
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+        copied = copied && std::fwrite(buffer, 1, n, stdout) == n;
+    copied = !std::ferror(in) && copied && std::fflush(stdout) == 0;
+    std::fclose(in);
+    if (!copied)
+        throw ToolError("cannot write" + Reason());
 }
 
 } // namespace
 
 OutputFile::OutputFile(const std::string& target) : m_target(target) {
     if (target == "-") {
-        m_writePath = "/dev/stdout";
+        m_writePath = platform::StandardOutputPath();
+        if (!m_writePath.empty())
+            return;
+        // written to a temporary file first, then copied out
+        std::error_code error;
+        const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+        m_writePath = platform::CreateTemporaryBeside((folder / "stdout").string(), false);
+        m_temporary = true;
         return;
     }
     struct stat info;
@@ -41,18 +55,7 @@ OutputFile::OutputFile(const std::string& target) : m_target(target) {
         m_writePath = target;
         return;
     }
-    std::string pattern = target + ".mgtool-XXXXXX";
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0)
-        throw ToolError("cannot write" + Reason());
-    const bool moded = fchmod(fd, ModeFor(exists ? &info : nullptr)) == 0;
-    close(fd);
-    if (!moded) {
-        const std::string reason = Reason();
-        std::remove(pattern.c_str());
-        throw ToolError("cannot write" + reason);
-    }
-    m_writePath = pattern;
+    m_writePath = platform::CreateTemporaryBeside(target, exists);
     m_temporary = true;
 }
 
@@ -64,7 +67,11 @@ OutputFile::~OutputFile() {
 void OutputFile::Commit() {
     if (!m_temporary)
         return;
-    if (std::rename(m_writePath.c_str(), m_target.c_str()) != 0)
+    if (m_target == "-") {
+        CopyToStandardOutput(m_writePath);
+        return; // the temporary file goes with the object
+    }
+    if (!platform::RenameOver(m_writePath, m_target))
         throw ToolError("cannot replace the file" + Reason());
     m_temporary = false;
 }

@@ -2,13 +2,14 @@
 #include "Progress.h"
 
 #include <cstdio>
-#include <unistd.h>
+
+#include "Platform.h"
 
 namespace mgtool {
 
 ProgressBar::ProgressBar(std::string label, long expectedSteps)
     : m_label(std::move(label)), m_total(expectedSteps > 0 ? expectedSteps : 1),
-      m_active(expectedSteps >= kMinSteps && isatty(STDERR_FILENO)) {}
+      m_active(expectedSteps >= kMinSteps && platform::ErrorIsTerminal()) {}
 
 ProgressBar::~ProgressBar() {
     Finish();

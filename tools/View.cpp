@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <unistd.h>
 
 #include <GL/freeglut.h>
 

@@ -73,7 +73,9 @@ TEST(ScbWrite, WritesNumbersAsPlainInsertionWhateverTheStreamsLocale) {
             std::memcpy(&x, &bits, sizeof x);
             x = random() % 4 ? x : kSpecial[random() % 11] * (random() % 2 ? 1 : -1);
         }
-        const long id = long(random()) - (1L << 40);
+        // beyond 32 bits where a pointer has 64; wrapped to its width where it has 32
+        const auto id =
+            static_cast<std::intptr_t>(std::int64_t(random()) - (std::int64_t(1) << 40));
         MgObject object;
         MgFace* face = object.NewFace();
         face->SetGeoFaceId(id);

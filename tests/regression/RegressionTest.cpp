@@ -24,8 +24,8 @@ int Replay(const mgfuzz::Target& target, const fs::path& folder) {
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.string());
         // named before it runs, so that a crash shows which input it was
-        std::fprintf(stderr, "replaying %s\n", file.c_str());
-        const std::string bytes = testsupport::ReadFile(file);
+        std::fprintf(stderr, "replaying %s\n", file.string().c_str());
+        const std::string bytes = testsupport::ReadFile(file.string());
         try {
             target.run(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         } catch (const mgfuzz::Finding& finding) {

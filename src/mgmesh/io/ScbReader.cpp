@@ -256,9 +256,9 @@ std::string ReadFaces(MgObject& object, TokenReader& reader, MyProgressNotify* p
         if (word != "faceBegin")
             return word;
         MgFace* face = object.NewFace();
-        long id = 0;
-        reader.Long(id);
-        face->SetGeoFaceId(static_cast<std::intptr_t>(id));
+        std::intptr_t id = 0;
+        reader.Id(id);
+        face->SetGeoFaceId(id);
         face->SetTrueDirection(false);
         ReadFaceBlock(face, reader, progress);
         if (!reader.Good())

@@ -67,11 +67,15 @@ public:
 
     LineWriter& Number(int value) { return Integer(value); }
     LineWriter& Number(long value) { return Integer(value); }
+    LineWriter& Number(long long value) { return Integer(value); }
     LineWriter& Number(float value) {
         if (!m_fast) {
             m_out << value;
             return *this;
         }
+        // the sign of a NaN is the C library's to show or not
+        if (value != value)
+            return AppendInserted(value);
         if (Room() < kNumberRoom)
             Pass();
         // %g drops trailing zeros, so no float needs more than this at any precision; should
@@ -118,12 +122,12 @@ private:
         return *this;
     }
     // formats with a scratch stream configured as the real one
-    void AppendInserted(float value) {
+    LineWriter& AppendInserted(float value) {
         std::ostringstream scratch;
         scratch.imbue(std::locale::classic());
         scratch.precision(m_precision);
         scratch << value;
-        Text(scratch.str());
+        return Text(scratch.str());
     }
 
     std::ostream& m_out;
@@ -143,7 +147,7 @@ int NumberOf(const void* aux) {
 }
 
 void WriteFace(const MgFace* face, LineWriter& out, MyProgressNotify* progress) {
-    out.Text("\tfaceBegin ").Number(static_cast<long>(face->GeoFaceId())).EndLine();
+    out.Text("\tfaceBegin ").Number(face->GeoFaceId()).EndLine();
     out.Text("\t\ttolerance ").Number(face->GeoTolerance()).EndLine();
     if (face->TrueDirection()) {
         out.Text("\t\ttrueDirection");

@@ -69,9 +69,9 @@ void ReadBlocks(MgObject& object, TokenReader& reader, MyProgressNotify* progres
         reader.Word(word);
         while (word == "FACE") {
             MgFace* face = object.NewFace();
-            long id = 0;
-            reader.Long(id);
-            face->SetGeoFaceId(static_cast<std::intptr_t>(id));
+            std::intptr_t id = 0;
+            reader.Id(id);
+            face->SetGeoFaceId(id);
             Step(progress);
             ReadFacets(face, reader, progress);
             reader.Clear();

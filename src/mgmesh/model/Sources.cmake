@@ -1,5 +1,6 @@
 target_sources(mgmesh PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/detail/ItemPool.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/detail/ChunkMemory.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgPickable.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgVertex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MgCorner.cpp

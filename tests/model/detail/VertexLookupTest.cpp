@@ -72,10 +72,10 @@ TEST(VertexLookup, AgreesWithTheWalksAboutTheCloseReach) {
 
 TEST(VertexLookup, CloseIndexAgreesWithTheWalkAcrossCellBorders) {
     const float cell = float(VertexLookup::kCellSize);
-    const float far = float(VertexLookup::kCellSize * (1 << 30));
+    const float distant = float(VertexLookup::kCellSize * (1 << 30));
     support::CoordinateMix mix;
-    mix.borders = {0.0f, cell, -cell, 2 * cell, 11 * cell, -60 * cell,
-                   far,  -far, 2e9f,  -3e12f,   1e30f};
+    mix.borders = {0.0f,    cell,     -cell, 2 * cell, 11 * cell, -60 * cell,
+                   distant, -distant, 2e9f,  -3e12f,   1e30f};
     ExpectAgreement(77, 300, VertexLookup::Close,
                     [&](std::mt19937& rng) { return support::StressCoordinate(rng, mix); });
 }

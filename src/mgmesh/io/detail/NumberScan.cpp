@@ -2,25 +2,16 @@
 // extraction.
 #include "mgmesh/io/detail/NumberScan.h"
 
+#include "mgmesh/io/detail/ClassicStrtof.h"
+
 #include <cfloat>
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
-#include <locale.h>
 #include <system_error>
 
 namespace mgmesh::detail {
-
-namespace {
-
-// The C locale for strtof_l, made once. The standard library converts floats with it, so the
-// rare inputs that from_chars does not settle are converted by the very same routine.
-locale_t CLocale() {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
-}
-
-} // namespace
 
 // What the standard library's float extraction makes of the characters it collected: the
 // whole text must convert, and a value beyond the float range becomes ±FLT_MAX with failure.
@@ -38,9 +29,10 @@ float ConvertFloat(const char* text, std::size_t size, std::ios_base::iostate& s
     const std::from_chars_result result = std::from_chars(first, last, value);
     if (result.ec == std::errc() && result.ptr == last)
         return value;
-    // incomplete text, overflow and underflow: ask strtof_l itself
+    // incomplete text, overflow and underflow: ask the standard library's own routine, in the
+    // C locale
     char* end = nullptr;
-    value = strtof_l(text, &end, CLocale());
+    value = ClassicStrtof(text, &end);
     if (end == text || *end != '\0') {
         state = std::ios_base::failbit;
         return 0.0f;
@@ -151,7 +143,7 @@ bool PlainLong(const char* p, const char* last, long& value, const char*& end) {
     if (q < last && (*q == '-' || *q == '+'))
         ++q;
     const char* digits = q;
-    long result = 0;
+    long long result = 0;
     while (q < last && IsDigit(*q) && q - digits < 18) {
         result = result * 10 + (*q - '0');
         ++q;
@@ -159,7 +151,12 @@ bool PlainLong(const char* p, const char* last, long& value, const char*& end) {
     // no digit, too many of them for certain, or not followed by a space
     if (q == digits || q == last || !IsSpace(*q))
         return false;
-    value = negative ? -result : result;
+    if (negative)
+        result = -result;
+    // where long has 32 bits, a number beyond them is the stream's to refuse
+    if (result < LONG_MIN || result > LONG_MAX)
+        return false;
+    value = static_cast<long>(result);
     end = q;
     return true;
 }

@@ -39,8 +39,8 @@ MGMESH_API bool PlainFloat(const char* p, const char* last, float& value, const 
 /// other text, which PlainFloat then reads in general.
 bool ShortFloat(const char* p, const char* last, float& value, const char*& end);
 /// The integer that starts at p, if it is an optional sign and at most 18 digits with a space
-/// after them before last (read alike by the reader's Long, and by Int within its range):
-/// true, with its value and end.
+/// after them before last, and within long's range (read alike by the reader's Long, and by
+/// Int within its range): true, with its value and end.
 MGMESH_API bool PlainLong(const char* p, const char* last, long& value, const char*& end);
 
 /// What the stream's float extraction makes of the characters it collected (text[size] is a

@@ -12,9 +12,11 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <locale.h>
 #include <string>
 #include <system_error>
+#include <type_traits>
 
 namespace mgmesh::detail {
 
@@ -146,7 +148,11 @@ template <class Source, class Text> bool CollectFloat(Source& source, Text& text
 
 // The standard library's base-10 integer parse: optional sign, leading zeros (a following x
 // ends the number in base 10), digits accumulated unsigned with overflow detection.
-template <class Source> void ParseLong(Source& source, long& value, std::ios_base::iostate& state) {
+template <class Integer, class Source>
+void ParseInteger(Source& source, Integer& value, std::ios_base::iostate& state) {
+    using Unsigned = std::make_unsigned_t<Integer>;
+    constexpr Integer kMin = std::numeric_limits<Integer>::min();
+    constexpr Integer kMax = std::numeric_limits<Integer>::max();
     int c = source.Get();
     bool atEnd = c == kEof;
     bool negative = false;
@@ -161,14 +167,14 @@ template <class Source> void ParseLong(Source& source, long& value, std::ios_bas
         c = source.Next();
         atEnd = c == kEof;
     }
-    const unsigned long max = negative ? 0UL - static_cast<unsigned long>(LONG_MIN)
-                                       : static_cast<unsigned long>(LONG_MAX);
-    const unsigned long maxBeforeDigit = max / 10;
-    unsigned long result = 0;
+    const Unsigned max =
+        negative ? Unsigned(0) - static_cast<Unsigned>(kMin) : static_cast<Unsigned>(kMax);
+    const Unsigned maxBeforeDigit = max / 10;
+    Unsigned result = 0;
     bool foundDigit = false;
     bool overflow = false;
     while (!atEnd && IsDigit(c)) {
-        const unsigned long digit = static_cast<unsigned long>(c - '0');
+        const Unsigned digit = static_cast<Unsigned>(c - '0');
         if (result > maxBeforeDigit) {
             overflow = true;
         } else {
@@ -184,12 +190,12 @@ template <class Source> void ParseLong(Source& source, long& value, std::ios_bas
         value = 0;
         state = kFailBit;
     } else if (overflow) {
-        value = negative ? LONG_MIN : LONG_MAX;
+        value = negative ? kMin : kMax;
         state = kFailBit;
     } else if (negative) {
-        value = result == 0 ? 0 : -static_cast<long>(result - 1) - 1;
+        value = result == 0 ? 0 : -static_cast<Integer>(result - 1) - 1;
     } else {
-        value = static_cast<long>(result);
+        value = static_cast<Integer>(result);
     }
     if (atEnd)
         state |= kEofBit;
@@ -335,13 +341,14 @@ bool TokenReader::Word(char* text, std::size_t capacity, std::size_t& length) {
     return !m_in.fail();
 }
 
-void TokenReader::ExtractLong(long& value, std::ios_base::iostate& state) {
+template <class Integer>
+void TokenReader::ExtractInteger(Integer& value, std::ios_base::iostate& state) {
     std::streambuf* buffer = m_in.rdbuf();
     AreaSource area{GetArea::Next(buffer), GetArea::End(buffer)};
     const char* first = area.p;
-    long fast = 0;
+    Integer fast = 0;
     std::ios_base::iostate fastState = kGood;
-    ParseLong(area, fast, fastState);
+    ParseInteger(area, fast, fastState);
     if (!area.ranOut) {
         GetArea::Advance(buffer, area.p - first);
         value = fast;
@@ -349,16 +356,16 @@ void TokenReader::ExtractLong(long& value, std::ios_base::iostate& state) {
         return;
     }
     BufferSource source{buffer};
-    ParseLong(source, value, state);
+    ParseInteger(source, value, state);
 }
 
-bool TokenReader::Long(long& value) {
+template <class Integer> bool TokenReader::Integral(Integer& value) {
     if ((m_in.flags() & std::ios_base::basefield) != std::ios_base::dec)
         return static_cast<bool>(m_in >> value);
     if (Start()) {
         std::ios_base::iostate state = kGood;
         try {
-            ExtractLong(value, state);
+            ExtractInteger(value, state);
         } catch (...) {
             MGMESH_SET_BAD_AND_MAYBE_RETHROW();
         }
@@ -368,6 +375,14 @@ bool TokenReader::Long(long& value) {
     return !m_in.fail();
 }
 
+bool TokenReader::Long(long& value) {
+    return Integral(value);
+}
+
+bool TokenReader::Id(std::intptr_t& value) {
+    return Integral(value);
+}
+
 bool TokenReader::Int(int& value) {
     if ((m_in.flags() & std::ios_base::basefield) != std::ios_base::dec)
         return static_cast<bool>(m_in >> value);
@@ -375,7 +390,7 @@ bool TokenReader::Int(int& value) {
         std::ios_base::iostate state = kGood;
         try {
             long wide = 0;
-            ExtractLong(wide, state);
+            ExtractInteger(wide, state);
             // read as a long, then brought into range
             if (wide < INT_MIN) {
                 state |= kFailBit;

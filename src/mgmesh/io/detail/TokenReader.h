@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <locale>
 #include <string>
@@ -36,6 +37,9 @@ public:
     bool Int(int& value);
     /// As `in >> value` for a long; false when it failed.
     bool Long(long& value);
+    /// As `in >> value` for a std::intptr_t (a face id, wider than long on 64-bit Windows);
+    /// false when it failed.
+    bool Id(std::intptr_t& value);
     /// As `in >> value` for a float; false when it failed.
     bool Float(float& value);
     /// As `in.ignore(count, '\n')`.
@@ -62,7 +66,8 @@ public:
 
 private:
     bool Start();
-    void ExtractLong(long& value, std::ios_base::iostate& state);
+    template <class Integer> bool Integral(Integer& value);
+    template <class Integer> void ExtractInteger(Integer& value, std::ios_base::iostate& state);
     void ExtractFloat(float& value, std::ios_base::iostate& state);
 
     std::istream& m_in;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <new>
 
-#include <sys/mman.h>
+#include "mgmesh/model/detail/ChunkMemory.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define MGMESH_POOL_ASAN 1
@@ -59,22 +59,9 @@ ItemPool::Chunk* ItemPool::NewChunk() {
     if (!memory)
         throw std::bad_alloc();
 #else
-    // twice the size, so that an aligned chunk lies inside; the rest is given back at once
-    void* raw =
-        mmap(nullptr, 2 * kChunkBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED)
+    void* memory = MapAlignedChunk(kChunkBytes);
+    if (!memory)
         throw std::bad_alloc();
-    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw);
-    const std::uintptr_t aligned = (start + kChunkBytes - 1) & ~(kChunkBytes - 1);
-    if (aligned > start)
-        munmap(raw, aligned - start);
-    if (aligned + kChunkBytes < start + 2 * kChunkBytes)
-        munmap(reinterpret_cast<void*>(aligned + kChunkBytes),
-               start + 2 * kChunkBytes - (aligned + kChunkBytes));
-    void* memory = reinterpret_cast<void*>(aligned);
-    // one huge page for the chunk where the system gives them on request: a fresh process then
-    // faults in one page instead of 512
-    madvise(memory, kChunkBytes, MADV_HUGEPAGE);
 #endif
     Chunk* chunk = static_cast<Chunk*>(memory);
     char* blocks = static_cast<char*>(memory) + kHeaderBytes;
@@ -89,7 +76,7 @@ void ItemPool::FreeChunk(Chunk* chunk) noexcept {
     MGMESH_UNPOISON(chunk, kChunkBytes);
     std::free(chunk);
 #else
-    munmap(chunk, kChunkBytes);
+    UnmapChunk(chunk, kChunkBytes);
 #endif
 }
 

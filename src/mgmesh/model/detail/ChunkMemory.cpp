@@ -1,0 +1,73 @@
+// The item pools' chunks: mmap on POSIX systems, VirtualAlloc on Windows.
+#include "mgmesh/model/detail/ChunkMemory.h"
+
+#include <cstdint>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#endif
+
+namespace mgmesh::detail {
+
+#ifdef _WIN32
+
+void* MapAlignedChunk(std::size_t bytes) noexcept {
+    // Windows cannot give back part of a reservation: reserve twice the size to find an aligned
+    // address inside, release it, and take just the aligned part; another thread may take that
+    // address in between, so try again a few times
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        void* probe = VirtualAlloc(nullptr, 2 * bytes, MEM_RESERVE, PAGE_NOACCESS);
+        if (!probe)
+            return nullptr;
+        const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(probe);
+        const std::uintptr_t aligned = (start + bytes - 1) & ~(std::uintptr_t(bytes) - 1);
+        VirtualFree(probe, 0, MEM_RELEASE);
+        if (void* chunk = VirtualAlloc(reinterpret_cast<void*>(aligned), bytes,
+                                       MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE))
+            return chunk;
+    }
+    return nullptr;
+}
+
+void UnmapChunk(void* chunk, std::size_t) noexcept {
+    VirtualFree(chunk, 0, MEM_RELEASE);
+}
+
+#else
+
+void* MapAlignedChunk(std::size_t bytes) noexcept {
+    // twice the size, so that an aligned chunk lies inside; the rest is given back at once
+    void* raw =
+        mmap(nullptr, 2 * bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+        return nullptr;
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (start + bytes - 1) & ~(std::uintptr_t(bytes) - 1);
+    if (aligned > start)
+        munmap(raw, aligned - start);
+    if (aligned + bytes < start + 2 * bytes)
+        munmap(reinterpret_cast<void*>(aligned + bytes), start + 2 * bytes - (aligned + bytes));
+    void* chunk = reinterpret_cast<void*>(aligned);
+#ifdef MADV_HUGEPAGE
+    // one huge page for the chunk where the system gives them on request: a fresh process then
+    // faults in one page instead of 512
+    madvise(chunk, bytes, MADV_HUGEPAGE);
+#endif
+    return chunk;
+}
+
+void UnmapChunk(void* chunk, std::size_t bytes) noexcept {
+    munmap(chunk, bytes);
+}
+
+#endif
+
+} // namespace mgmesh::detail
