@@ -2,13 +2,18 @@
 #   make test [SANITIZE=address,undefined|thread]   build and run every test
 #   make demo                                       build, then report on and draw a bundled model
 #   make bench [FULL=1]                             run the benchmarks
-#   make install PREFIX=/some/where                 install library, headers and CMake package
+#   make install PREFIX=/some/where                 install library, headers, CMake package and
+#                                                   the Python module
+#   make python-test                                the Python module's pytest suite
 #   make format                                     clang-format the sources
 
 PREFIX ?= /usr/local
 SANITIZE ?=
 FULL ?=
 JOBS ?= $(shell nproc)
+# the python3 the module is built for and tested with: Debian's, which has python3-numpy
+PYTHON ?= /usr/bin/python3
+PYTHON_SITE = lib/$(shell $(PYTHON) -c 'import sys; print("python%d.%d" % sys.version_info[:2])')/site-packages
 
 comma := ,
 ifeq ($(SANITIZE),)
@@ -22,9 +27,9 @@ STAGE := $(CURDIR)/$(BUILD)/stage
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
 	libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libpng-dev freeglut3-dev xvfb xauth \
-	clang libclang-rt-14-dev valgrind
+	clang libclang-rt-14-dev valgrind python3-dev pybind11-dev python3-numpy python3-pytest
 
-.PHONY: all deps configure build test ci-extra thread-test package-test fuzz memcheck demo bench \
+.PHONY: all deps configure build test python-test ci-extra thread-test package-test fuzz memcheck demo bench \
 	install format check-format clean
 
 all: build
@@ -41,7 +46,8 @@ deps:
 
 configure: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DMGMESH_SANITIZE=$(SANITIZE) \
-		-DCMAKE_INSTALL_PREFIX=$(STAGE) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+		-DCMAKE_INSTALL_PREFIX=$(STAGE) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+		-DPython_EXECUTABLE=$(PYTHON) >/dev/null
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -49,11 +55,17 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 ifeq ($(SANITIZE),)
+	$(MAKE) --no-print-directory python-test
 	$(MAKE) --no-print-directory package-test
 ifeq ($(CI),true)
 	$(MAKE) --no-print-directory ci-extra
 endif
 endif
+
+# The Python module from the build tree; the corpus tests compare with the build's mgtool.
+python-test: build
+	PYTHONPATH=$(CURDIR)/$(BUILD)/python MGTOOL=$(CURDIR)/$(BUILD)/tools/mgtool \
+		$(PYTHON) -m pytest -q -p no:cacheprovider python/tests
 
 # What CI adds to the plain suite: the sanitizer builds and a short run of every fuzzer.
 ci-extra:
@@ -86,6 +98,9 @@ package-test: build
 	cmake -S examples -B $(BUILD)/example -G Ninja -DCMAKE_PREFIX_PATH=$(STAGE) >/dev/null
 	cmake --build $(BUILD)/example
 	LD_LIBRARY_PATH=$(STAGE)/lib $(BUILD)/example/host_example >/dev/null && echo "package test: host example built against the installed package ran"
+	cd /tmp && PYTHONPATH=$(STAGE)/$(PYTHON_SITE) $(PYTHON) -c \
+		"import mgmesh; print(mgmesh.load('$(CURDIR)/$(DEMO_MODEL)').num_facets)" | grep -qx 444 \
+		&& echo "package test: the installed Python module loaded the bracket"
 
 DEMO_MODEL := examples/models/bracket.stl
 DEMO_PNG := $(CURDIR)/$(BUILD)/demo/bracket.png
