@@ -15,6 +15,8 @@ namespace py = pybind11;
 void BindObject(py::class_<ObjectRef>& cls);
 void BindFace(py::class_<FaceRef>& cls);
 void BindMulti(py::class_<MultiRef>& cls);
+/// Object.render, in builds that have EGL and libpng.
+void BindRender(py::class_<ObjectRef>& cls);
 
 /// The mesh report's counts under the keys of `mgtool info --json`.
 py::dict ReportDict(const mgmesh::MeshReport& report);

@@ -268,7 +268,9 @@ it made. Raises mgmesh.Error("Bad facet structure") for a bad side or facet.)")
 when the face changed otherwise since (any other change forgets the splits), or with the
 library's text when the split cannot be undone.)")
         .def("__repr__", &Repr)
-        .def("__eq__", [](const FaceRef& a, const FaceRef& b) { return a.face == b.face; })
+        .def(
+            "__eq__", [](const FaceRef& a, const FaceRef& b) { return a.face == b.face; },
+            py::is_operator())
         .def("__hash__", [](const FaceRef& r) { return std::hash<const void*>()(r.face); });
 }
 

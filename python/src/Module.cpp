@@ -141,6 +141,9 @@ PYBIND11_MODULE(mgmesh, m) {
     BindObject(object);
     BindFace(face);
     BindMulti(multi);
+#ifdef MGMESH_PYTHON_RENDER
+    BindRender(object);
+#endif
 
     m.def("load", &Load, py::arg("path"), py::arg("format") = py::none(),
           py::arg("tolerance") = 0.01f, py::arg("strict") = false, kLoadDoc);

@@ -1,5 +1,6 @@
 // mgmesh.Object: counts, files, the report and repairs, and faces built from NumPy arrays.
 #include <climits>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 
@@ -87,6 +88,38 @@ std::vector<int> Triangles(const py::handle& values) {
     return indices;
 }
 
+// Normals for a face given without them: at each vertex the unit sum of its triangles' cross
+// products (so larger triangles weigh more); (0, 0, 0) where that sum is zero.
+Doubles VertexNormals(const Doubles& positions, const std::vector<int>& indices) {
+    const py::ssize_t n = positions.shape(0);
+    Doubles normals({n, py::ssize_t(3)});
+    double* out = normals.mutable_data();
+    std::fill_n(out, 3 * n, 0.0);
+    const double* p = positions.data();
+    for (std::size_t t = 0; t + 2 < indices.size(); t += 3) {
+        const int* c = &indices[t];
+        bool usable = c[0] != c[1] && c[1] != c[2] && c[2] != c[0];
+        for (int k = 0; k < 3; ++k)
+            usable = usable && c[k] >= 0 && c[k] < n; // the import refuses other records
+        if (!usable)
+            continue;
+        const double *a = p + 3 * c[0], *b = p + 3 * c[1], *d = p + 3 * c[2];
+        const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+        const double v[3] = {d[0] - a[0], d[1] - a[1], d[2] - a[2]};
+        const double cross[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                                 u[0] * v[1] - u[1] * v[0]};
+        for (int k = 0; k < 3; ++k)
+            for (int axis = 0; axis < 3; ++axis)
+                out[3 * c[k] + axis] += cross[axis];
+    }
+    for (double* row = out; row < out + 3 * n; row += 3) {
+        const double length = std::sqrt(row[0] * row[0] + row[1] * row[1] + row[2] * row[2]);
+        for (int axis = 0; length > 0 && axis < 3; ++axis)
+            row[axis] /= length;
+    }
+    return normals;
+}
+
 FaceRef AddFace(const ObjectRef& ref, const py::handle& vertices, const py::handle& triangles,
                 const py::object& normals, const py::object& uvs, bool merge, double tolerance,
                 std::intptr_t id) {
@@ -94,16 +127,14 @@ FaceRef AddFace(const ObjectRef& ref, const py::handle& vertices, const py::hand
     const py::ssize_t n = positions.shape(0);
     if (n > INT_MAX / 3)
         throw Error("too many vertices for one face");
-    Doubles normalTable =
-        normals.is_none() ? Doubles({n, py::ssize_t(3)}) : Table(normals, 3, "normals");
     Doubles uvTable = uvs.is_none() ? Doubles({n, py::ssize_t(2)}) : Table(uvs, 2, "uvs");
-    if (normals.is_none())
-        std::fill_n(normalTable.mutable_data(), 3 * n, 0.0);
     if (uvs.is_none())
         std::fill_n(uvTable.mutable_data(), 2 * n, 0.0);
+    const std::vector<int> indices = Triangles(triangles);
+    Doubles normalTable =
+        normals.is_none() ? VertexNormals(positions, indices) : Table(normals, 3, "normals");
     if (normalTable.shape(0) != n || uvTable.shape(0) != n)
         throw Error("normals and uvs must have a row per vertex");
-    const std::vector<int> indices = Triangles(triangles);
 
     HostAPILinearFace record{};
     record.mergeVertices = merge ? 1 : 0;
@@ -263,14 +294,17 @@ back as the same float32 values. Raises OSError when the file cannot be written.
 
 Builds one new face from arrays, through the library's host import: `vertices` (n, 3)
 numbers, `triangles` (m, 3) integer indices into them (a triangle with a repeated index is
-skipped), optional `normals` (n, 3) and `uvs` (n, 2). With merge=True, vertices within
+skipped), optional `normals` (n, 3) (by default each vertex gets the unit sum of its triangles' normals)
+and `uvs` (n, 2). With merge=True, vertices within
 0.1 x `tolerance` merge. Edges are derived. `id` becomes the face id. Raises mgmesh.Error
 ("Bad host face record" for an index that names no vertex).)")
         .def("remove_face", &RemoveFace, py::arg("face"),
              "Deletes `face` from this object; its handles raise mgmesh.Error afterwards.")
         .def("copy", &Copy, "A deep copy as a new, independent Object.")
         .def("__repr__", &Repr)
-        .def("__eq__", [](const ObjectRef& a, const ObjectRef& b) { return a.object == b.object; })
+        .def(
+            "__eq__", [](const ObjectRef& a, const ObjectRef& b) { return a.object == b.object; },
+            py::is_operator())
         .def("__hash__", [](const ObjectRef& r) { return std::hash<const void*>()(r.object); });
 }
 

@@ -1,9 +1,11 @@
 """The mgmesh module's surface: arrays, files, report, repairs, split, lifetimes and errors."""
 import gc
+import struct
 import subprocess
 import sys
 import threading
 import warnings
+import zlib
 
 import numpy as np
 import pytest
@@ -289,3 +291,43 @@ def test_example_script(tmp_path):
     assert "bracket: 1 face(s), 220 vertices, 444 facets" in run.stdout
     assert "closed, 1 shell, volume 10250" in run.stdout
     assert (tmp_path / "b.png").exists() or "matplotlib is not installed" in run.stdout
+
+
+def png_pixels(path):
+    """(width, height, rows of RGB bytes) of an 8-bit RGB PNG, with its five row filters."""
+    data = path.read_bytes()
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    chunks, at = {}, 8
+    while at < len(data):
+        size, kind = struct.unpack(">I4s", data[at:at + 8])
+        chunks[kind] = chunks.get(kind, b"") + data[at + 8:at + 8 + size]
+        at += 12 + size
+    width, height = struct.unpack(">II", chunks[b"IHDR"][:8])
+    raw, stride, rows, prev = zlib.decompress(chunks[b"IDAT"]), 3 * width, [], bytes(3 * width)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a, b = line[i - 3] if i >= 3 else 0, prev[i]
+            c = prev[i - 3] if i >= 3 else 0
+            p = a + b - c
+            near = a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else b if abs(p - b) <= abs(p - c) else c
+            line[i] = (line[i] + [0, a, b, (a + b) // 2, near][kind]) & 255
+        rows.append(bytes(line))
+        prev = rows[-1]
+    return width, height, rows
+
+
+@pytest.mark.skipif(not hasattr(mgmesh.Object, "render"), reason="built without EGL or libpng")
+def test_render_draws_the_model(tmp_path):
+    obj = tetrahedron()
+    obj.render(tmp_path / "t.png", width=64, height=48, view="top", color=(1, 0, 0))
+    width, height, rows = png_pixels(tmp_path / "t.png")
+    assert (width, height) == (64, 48)
+    corner, inside = rows[0][0:3], rows[30][3 * 25:3 * 25 + 3]  # (0.25, 0.25) seen from above
+    assert corner[0] < 60 and inside[0] > 60 and inside[1] < 30  # dark background, red model
+    mgmesh.Object().render(tmp_path / "empty.png", width=8, height=8)
+    assert len(set(png_pixels(tmp_path / "empty.png")[2])) == 1
+    with pytest.raises(mgmesh.Error, match="view must be"):
+        obj.render(tmp_path / "x.png", view="back")
+    with pytest.raises(mgmesh.Error, match="x.png: cannot write"):
+        obj.render(tmp_path / "no" / "x.png")
