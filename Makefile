@@ -3,16 +3,21 @@
 #   make demo                                       build the library and mgtool, then report on
 #                                                   and draw a bundled model
 #   make bench [FULL=1]                             run the benchmarks
-#   make install PREFIX=/some/where                 install library, headers, packages and mgtool
+#   make install PREFIX=/some/where                 install library, headers, packages, mgtool and
+#                                                   the Python module
 #   make docs                                       the API reference, in build/docs/html
 #   make windows [WINDOWS_ARCH=x86_64|i686]         cross-build mgmesh.dll, mgtool.exe and the tests
 #   make windows-test [WINDOWS_ARCH=...]            run them under Wine
+#   make python-test                                the Python module's pytest suite
 #   make format                                     clang-format the sources
 
 PREFIX ?= /usr/local
 SANITIZE ?=
 FULL ?=
 JOBS ?= $(shell nproc)
+# the python3 the module is built for and tested with: Debian's, which has python3-numpy
+PYTHON ?= /usr/bin/python3
+PYTHON_SITE = lib/$(shell $(PYTHON) -c 'import sys; print("python%d.%d" % sys.version_info[:2])')/site-packages
 
 comma := ,
 ifeq ($(SANITIZE),)
@@ -28,7 +33,7 @@ STAGE := $(CURDIR)/$(BUILD)/stage
 DEMO_PACKAGES := cmake ninja-build g++ pkg-config libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 \
 	libpng-dev freeglut3-dev
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth clang libclang-rt-14-dev \
-	valgrind
+	valgrind python3-dev pybind11-dev python3-numpy python3-pytest
 PACKAGES := $(DEMO_PACKAGES) $(TEST_PACKAGES)
 
 # The Windows cross build: Debian's mingw-w64 (posix threads), its zlib, GoogleTest built from
@@ -39,7 +44,7 @@ WINDOWS_GTEST := $(CURDIR)/build-windows/gtest-$(WINDOWS_ARCH)
 WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-$(subst _,-,$(WINDOWS_ARCH))-posix \
 	libz-mingw-w64-dev googletest wine wine64
 
-.PHONY: all deps demo-deps configure demo-configure build test ci-extra thread-test package-test fuzz memcheck demo bench \
+.PHONY: all deps demo-deps configure demo-configure build test python-test ci-extra thread-test package-test fuzz memcheck demo bench \
 	install docs format check-format clean windows-deps windows-gtest windows windows-test \
 	ci-windows
 
@@ -54,13 +59,13 @@ demo-deps:
 configure: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DMGMESH_SANITIZE=$(SANITIZE) \
 		-DCMAKE_INSTALL_PREFIX=$(STAGE) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
-		-DMGMESH_BUILD_TESTS=ON -DMGMESH_BUILD_BENCH=ON >/dev/null
+		-DMGMESH_BUILD_TESTS=ON -DMGMESH_BUILD_BENCH=ON -DPython_EXECUTABLE=$(PYTHON) >/dev/null
 
 # A new build tree for the demo or an install has neither tests nor benchmarks; one that has them
 # keeps them.
 demo-configure: demo-deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DMGMESH_SANITIZE=$(SANITIZE) \
-		-DCMAKE_INSTALL_PREFIX=$(STAGE) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+		-DCMAKE_INSTALL_PREFIX=$(STAGE) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DPython_EXECUTABLE=$(PYTHON) \
 		$(if $(wildcard $(BUILD)/CMakeCache.txt),,-DMGMESH_BUILD_TESTS=OFF -DMGMESH_BUILD_BENCH=OFF) >/dev/null
 
 build: configure
@@ -69,11 +74,17 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 ifeq ($(SANITIZE),)
+	$(MAKE) --no-print-directory python-test
 	$(MAKE) --no-print-directory package-test
 ifeq ($(CI),true)
 	$(MAKE) --no-print-directory ci-extra
 endif
 endif
+
+# The Python module from the build tree; the corpus tests compare with the build's mgtool.
+python-test: build
+	PYTHONPATH=$(CURDIR)/$(BUILD)/python MGTOOL=$(CURDIR)/$(BUILD)/tools/mgtool \
+		$(PYTHON) -m pytest -q -p no:cacheprovider python/tests
 
 # What CI adds to the plain suite: the sanitizer builds, a short run of every fuzzer, and the
 # Windows build under Wine.
@@ -106,6 +117,9 @@ memcheck: deps
 # add_subdirectory, each building and running the sample host and the guide's examples.
 package-test: build
 	tests/package/run.sh $(BUILD)
+	cd /tmp && PYTHONPATH=$(STAGE)/$(PYTHON_SITE) $(PYTHON) -c \
+		"import mgmesh; print(mgmesh.load('$(CURDIR)/$(DEMO_MODEL)').num_facets)" | grep -qx 444 \
+		&& echo "package test: the installed Python module loaded the bracket"
 
 DEMO_MODEL := examples/models/bracket.stl
 DEMO_PNG := $(CURDIR)/$(BUILD)/demo/bracket.png
