@@ -117,6 +117,7 @@ memcheck: deps
 # add_subdirectory, each building and running the sample host and the guide's examples.
 package-test: build
 	tests/package/run.sh $(BUILD)
+	cmake --install $(BUILD) >/dev/null
 	cd /tmp && PYTHONPATH=$(STAGE)/$(PYTHON_SITE) $(PYTHON) -c \
 		"import mgmesh; print(mgmesh.load('$(CURDIR)/$(DEMO_MODEL)').num_facets)" | grep -qx 444 \
 		&& echo "package test: the installed Python module loaded the bracket"

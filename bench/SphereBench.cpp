@@ -1,7 +1,8 @@
 // The library against a bare streaming parse and its peers, on closed icospheres of 20,480 to
 // 1,310,720 facets read from ASCII STL files: loading, the mesh report, edge building, deep
 // copy, the SCB round trip (ScbBench.cpp), the host import, and drawing beside a raw display
-// list of strips (RenderBench.cpp). The program's options and the goals at the end are in Goals.cpp.
+// list of strips (RenderBench.cpp). The program's options and the goals at the end are in
+// Goals.cpp.
 //
 // The machine these run on is shared, and its speed drifts from one second to the next. So
 // each iteration of a row is timed together with its base, measured just before it: the bare
@@ -252,18 +253,12 @@ int Iterations(long facets) {
 
 void Register() {
     const std::pair<const char*, void (*)(benchmark::State&)> rows[] = {
-        {"BareParse", BareParseRow},
-        {"LoadSTL", LoadStlRow},
-        {"MeshReport", MeshReportRow},
-        {"Peer", PeerRow},
-        {"PeakMemory", PeakMemoryRow},
-        {"RebuildEdges", RebuildEdgesRow},
-        {"CopyObject", CopyObjectRow},
-        {"SaveLoadSCB", ScbRoundTripRow},
-        {"FillFacesInObj", FillFacesRow},
-        {"RawStripsReplay", RawReplayRow},
-        {"RawStripsFirst", RawFirstRow},
-        {"DrawFirst", DrawFirstRow},
+        {"BareParse", BareParseRow},      {"LoadSTL", LoadStlRow},
+        {"MeshReport", MeshReportRow},    {"Peer", PeerRow},
+        {"PeakMemory", PeakMemoryRow},    {"RebuildEdges", RebuildEdgesRow},
+        {"CopyObject", CopyObjectRow},    {"SaveLoadSCB", ScbRoundTripRow},
+        {"FillFacesInObj", FillFacesRow}, {"RawStripsReplay", RawReplayRow},
+        {"RawStripsFirst", RawFirstRow},  {"DrawFirst", DrawFirstRow},
         {"DrawReplay", DrawReplayRow}};
     for (long facets : kSphereSizes)
         for (const auto& row : rows) {
