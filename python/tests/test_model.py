@@ -285,7 +285,7 @@ def test_no_leak_over_many_loads():
 
 
 def test_example_script(tmp_path):
-    script = MODELS.parent / "python" / "inspect_model.py"
+    script = MODELS.parent / "python" / "explore_model.py"
     run = subprocess.run([sys.executable, str(script), "--plot", str(tmp_path / "b.png")],
                          capture_output=True, text=True, check=True)
     assert "bracket: 1 face(s), 220 vertices, 444 facets" in run.stdout

@@ -1,6 +1,6 @@
 """Inspecting a model from Python, step by step, as one would in a notebook.
 
-    PYTHONPATH=PREFIX/lib/python3.11/site-packages python3 examples/python/inspect_model.py \
+    PYTHONPATH=PREFIX/lib/python3.11/site-packages python3 examples/python/explore_model.py \
         [MODEL] [--plot OUT.png]
 
 Loads a model (the bundled bracket by default), prints its counts and mesh report, repairs a
