@@ -4,10 +4,15 @@
 
 namespace {
 
+// An id wider than an int where addresses are, as a host's face handle is.
+constexpr std::intptr_t kWideId = sizeof(std::intptr_t) > 4
+                                      ? -(std::intptr_t(1) << (4 * sizeof(std::intptr_t) + 8))
+                                      : INTPTR_MIN;
+
 // A square with its edge and two corners, and an empty face.
 void BuildSample(MgObject& object) {
     MgFace* square = shapes::TwoFacetSquare(object);
-    square->SetGeoFaceId(-(std::intptr_t(1) << 40));
+    square->SetGeoFaceId(kWideId);
     square->SetGeoTolerance(0.25f);
     square->SetTrueDirection(true);
     square->VertexList().back()->SetNormal(CGeoVector(0.1f, -2.5e-7f, 1234560.0f));
@@ -18,7 +23,8 @@ void BuildSample(MgObject& object) {
 }
 
 const std::string kSampleText =
-    "scb1\npart sample\n\tfaceBegin -1099511627776\n\t\ttolerance 0.25\n\t\ttrueDirection\n"
+    "scb1\npart sample\n\tfaceBegin " + std::to_string(kWideId) +
+    "\n\t\ttolerance 0.25\n\t\ttrueDirection\n"
     "\t\tvertex 0 0 0 0 0 0 0 0 1\n\t\tvertex 1 1 0 1 0 0 0 0 1\n\t\tvertex 2 1 1 1 1 0 0 0 1\n"
     "\t\tvertex 3 0 1 0 1 0 0.1 -2.5e-07 1.23456e+06\n"
     "\t\tfacet 0\t0 1 2 \t-1 -1 1 \n\t\tfacet 1\t0 2 3 \t0 -1 -1 \n\t\tedge 0 1 2 3\n"

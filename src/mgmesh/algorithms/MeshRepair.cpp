@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "mgmesh/algorithms/detail/Counted.h"
 #include "mgmesh/algorithms/detail/EdgeTable.h"
 #include "mgmesh/algorithms/detail/FacetMeasures.h"
 #include "mgmesh/detail/HashMix.h"
@@ -16,9 +17,11 @@
 #include "mgmesh/model/MgObject.h"
 #include "mgmesh/model/MgVertex.h"
 
+using mgmesh::detail::Counted;
 using mgmesh::detail::EdgeTable;
 
 namespace mgmesh {
+
 namespace {
 
 bool HasDerivedData(const MgFace& face) {
@@ -46,10 +49,6 @@ template <class Repair> RepairResult EachFace(MgObject& object, Repair repair) {
     for (MgFace* face : object.FaceList())
         result.Add(repair(*face));
     return result;
-}
-
-std::string Count(long long n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 // Which facets of each shell turn. Facets joined by an edge of two sides from two facets must
@@ -143,16 +142,16 @@ std::string RepairResult::Describe() const {
     std::string text;
     auto add = [&text](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
     if (facetsReversed > 0)
-        add(Count(facetsReversed, "facet reversed", "facets reversed"));
+        add(Counted(facetsReversed, "facet reversed", "facets reversed"));
     if (facetsDropped > 0)
-        add(Count(facetsDropped, "degenerate facet dropped", "degenerate facets dropped"));
+        add(Counted(facetsDropped, "degenerate facet dropped", "degenerate facets dropped"));
     if (verticesMerged > 0)
-        add(Count(verticesMerged, "vertex merged", "vertices merged"));
+        add(Counted(verticesMerged, "vertex merged", "vertices merged"));
     if (verticesRemoved > 0)
-        add(Count(verticesRemoved, "unused vertex removed", "unused vertices removed"));
+        add(Counted(verticesRemoved, "unused vertex removed", "unused vertices removed"));
     if (rebuildsFailed > 0)
-        add(Count(rebuildsFailed, "face whose edges could not be derived again",
-                  "faces whose edges could not be derived again"));
+        add(Counted(rebuildsFailed, "face whose edges could not be derived again",
+                    "faces whose edges could not be derived again"));
     return text.empty() ? "nothing to change" : text;
 }
 

@@ -4,15 +4,18 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "mgmesh/algorithms/detail/Counted.h"
 #include "mgmesh/algorithms/detail/EdgeTable.h"
 #include "mgmesh/algorithms/detail/FacetMeasures.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgObject.h"
 
+using mgmesh::detail::Counted;
 using mgmesh::detail::EdgeTable;
 using mgmesh::detail::FacetGroups;
 
 namespace mgmesh {
+
 namespace {
 
 // Keeps the samples with the lowest first facet, at most `room` of them.
@@ -25,10 +28,6 @@ void Keep(std::vector<Sample>& kept, const Sample& sample, std::size_t room, Key
     kept.insert(std::upper_bound(kept.begin(), kept.end(), sample,
                                  [&](const Sample& a, const Sample& b) { return key(a) < key(b); }),
                 sample);
-}
-
-std::string Plural(long long n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 // "facets 4, 7 and 9": the named facets, each once, in order.
@@ -90,7 +89,7 @@ std::string MeshReport::Describe() const {
     char number[64];
     std::snprintf(number, sizeof number, "%.6g", volume);
     std::string text = (openEdges == 0 && nonManifoldEdges == 0 ? "closed, " : "") +
-                       Plural(shells, "shell", "shells") + ", volume " + number;
+                       Counted(shells, "shell", "shells") + ", volume " + number;
     auto edges = [&](long long count, const char* kind, const std::vector<MeshEdgeSample>& list) {
         if (count > 0)
             text += ", " + std::to_string(count) + " " + kind + (count == 1 ? " edge" : " edges") +
@@ -103,7 +102,7 @@ std::string MeshReport::Describe() const {
         std::vector<std::pair<std::intptr_t, long long>> facets;
         for (const MeshFacetSample& s : degenerate)
             facets.emplace_back(s.face, s.facet);
-        text += ", " + Plural(degenerateFacets, "degenerate facet", "degenerate facets") + " (" +
+        text += ", " + Counted(degenerateFacets, "degenerate facet", "degenerate facets") + " (" +
                 FacetNames(facets, severalFaces,
                            degenerateFacets > static_cast<long long>(degenerate.size())) +
                 ")";
