@@ -6,11 +6,13 @@
 #include <istream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "mgmesh/io/MyProgressNotify.h"
 #include "mgmesh/io/detail/FormatIo.h"
 #include "mgmesh/io/detail/LenientReading.h"
+#include "mgmesh/io/detail/PlyHeader.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgFacet.h"
 #include "mgmesh/model/MgObject.h"
@@ -23,62 +25,7 @@ using mgmesh::detail::ByteInput;
 using mgmesh::detail::ImportFailure;
 using mgmesh::detail::NextWord;
 using mgmesh::detail::Quoted;
-
-enum class Format { Ascii, Little, Big };
-
-// The scalar types by their sizes in bytes; signedness and float-ness beside.
-struct Type {
-    int size = 0;
-    bool isFloat = false, isSigned = false;
-};
-
-bool TypeNamed(std::string_view name, Type& type) {
-    struct Named {
-        const char* names[2];
-        Type type;
-    };
-    static const Named kTypes[] = {
-        {{"char", "int8"}, {1, false, true}},    {{"uchar", "uint8"}, {1, false, false}},
-        {{"short", "int16"}, {2, false, true}},  {{"ushort", "uint16"}, {2, false, false}},
-        {{"int", "int32"}, {4, false, true}},    {{"uint", "uint32"}, {4, false, false}},
-        {{"float", "float32"}, {4, true, true}}, {{"double", "float64"}, {8, true, true}},
-    };
-    for (const Named& t : kTypes)
-        if (name == t.names[0] || name == t.names[1]) {
-            type = t.type;
-            return true;
-        }
-    return false;
-}
-
-// Where a vertex property goes: x y z, nx ny nz, u v (s t), or nowhere.
-enum Slot { X, Y, Z, NX, NY, NZ, U, V, kSlots, None = kSlots };
-
-Slot SlotNamed(std::string_view name) {
-    static const char* const kNames[] = {"x", "y", "z", "nx", "ny", "nz", "u", "v"};
-    for (int i = 0; i < kSlots; ++i)
-        if (name == kNames[i])
-            return Slot(i);
-    if (name == "s" || name == "texture_u")
-        return U;
-    if (name == "t" || name == "texture_v")
-        return V;
-    return None;
-}
-
-struct Property {
-    Type type;
-    bool list = false;
-    Type countType;
-    std::string name;
-};
-
-struct Element {
-    std::string name;
-    long long count = 0;
-    std::vector<Property> properties;
-    long long line = 0; // in the header
-};
+using namespace mgmesh::detail::ply;
 
 // The kinds of warning a lenient read counts.
 const char* const kNoSuchVertex = "face(s) with an index of no vertex read before, skipped";
@@ -96,7 +43,9 @@ public:
         : m_face(face), m_input(in), m_progress(progress), m_warnings(warnings) {}
 
     void Read() {
-        ReadHeader();
+        Header header = ReadHeader(m_input, m_warnings != nullptr);
+        m_format = header.format;
+        m_elements = std::move(header.elements);
         for (const Element& element : m_elements) {
             // an element without properties holds no bytes: its items are passed over at once
             if (element.properties.empty())
@@ -161,90 +110,6 @@ private:
     // The place of the last scalar read: its token in a text, its item in binary.
     ImportIssue DataPlace() const {
         return m_format == Format::Ascii ? TextPlace(m_token) : ItemPlace();
-    }
-
-    void ReadHeader() {
-        std::string_view line;
-        long long number = m_input.LineNumber();
-        auto at = [&](std::string_view word) {
-            ImportIssue issue;
-            issue.line = number;
-            issue.column = static_cast<long long>(word.data() - line.data()) + 1;
-            return issue;
-        };
-        if (!m_input.Line(line) || line != "ply")
-            Fail("Bad PLY header", at(line), "the file does not start with a \"ply\" line");
-        bool formatSeen = false;
-        for (;;) {
-            number = m_input.LineNumber();
-            if (!m_input.Line(line))
-                Fail("Bad PLY header", TextPlace(0), "the header has no \"end_header\" line");
-            std::string_view rest = line; // `line` stays whole, for the places of its words
-            const std::string_view key = NextWord(rest);
-            if (key == "end_header")
-                break;
-            if (key == "format") {
-                const std::string_view name = NextWord(rest);
-                formatSeen = true;
-                if (name == "ascii")
-                    m_format = Format::Ascii;
-                else if (name == "binary_little_endian")
-                    m_format = Format::Little;
-                else if (name == "binary_big_endian")
-                    m_format = Format::Big;
-                else
-                    Fail("Bad PLY header", at(name), "unknown format " + Quoted(name));
-            } else if (key == "element") {
-                Element element;
-                element.name = std::string(NextWord(rest));
-                element.line = number;
-                const std::string_view count = NextWord(rest);
-                // the model counts its items in an int
-                if (!mgmesh::detail::ParseInteger(count, element.count) || element.count < 0 ||
-                    element.count > 0x7fffffff)
-                    Fail("Bad PLY header", at(count),
-                         "expected an item count from 0 to 2147483647, found " + Quoted(count));
-                m_elements.push_back(element);
-            } else if (key == "property") {
-                if (m_elements.empty())
-                    Fail("Bad PLY header", at(key), "a property before any element");
-                Property p;
-                std::string_view type = NextWord(rest);
-                if (type == "list") {
-                    p.list = true;
-                    const std::string_view countType = NextWord(rest);
-                    if (!TypeNamed(countType, p.countType) || p.countType.isFloat)
-                        Fail("Bad PLY header", at(countType),
-                             "expected an integer type for the list's length, found " +
-                                 Quoted(countType));
-                    type = NextWord(rest);
-                }
-                if (!TypeNamed(type, p.type))
-                    Fail("Bad PLY header", at(type), "unknown type " + Quoted(type));
-                p.name = std::string(NextWord(rest));
-                m_elements.back().properties.push_back(p);
-            } // "comment", "obj_info" and other lines say nothing the model holds
-        }
-        if (!formatSeen)
-            Fail("Bad PLY header", at(line), "no \"format\" line before \"end_header\"");
-        for (const Element& element : m_elements) {
-            bool has[kSlots] = {}, indices = false;
-            for (const Property& p : element.properties) {
-                const Slot slot = SlotNamed(p.name);
-                if (!p.list && slot != None)
-                    has[slot] = true;
-                indices = indices || (p.list && !p.type.isFloat &&
-                                      (p.name == "vertex_indices" || p.name == "vertex_index"));
-            }
-            ImportIssue place;
-            place.line = element.line;
-            place.column = 1;
-            if (element.name == "vertex" && !(has[X] && has[Y] && has[Z]))
-                Fail("Bad PLY header", place, "the vertex element has no x, y or z");
-            if (element.name == "face" && !indices)
-                Fail("Bad PLY header", place,
-                     "the face element has no integer vertex_indices list");
-        }
     }
 
     // The next scalar: a float kept to its bits where the file holds one, else converted.
