@@ -1,5 +1,6 @@
 // The fuzz targets of the exchange-format readers: binary and any-kind STL, OBJ and PLY. Each
-// reads the input, checks what was built, writes it back and reads that again.
+// reads the input, checks what was built, writes it back and reads that again; the lenient
+// imports are checked against the exact readers.
 #pragma once
 
 #include <cstddef>
@@ -100,6 +101,46 @@ inline void ImportStlTarget(const std::uint8_t* data, std::size_t size) {
     MGFUZZ_CHECK(!result.failed || !result.error.reason.empty(), "an error says why");
     for (const mgmesh::ImportIssue& warning : result.warnings)
         MGFUZZ_CHECK(!warning.reason.empty(), "a warning says why");
+}
+
+// Every warning and the error of a lenient import say why and where.
+inline void CheckIssues(const mgmesh::ImportResult& result) {
+    auto placed = [](const mgmesh::ImportIssue& issue) {
+        return !issue.reason.empty() &&
+               ((issue.line >= 1 && issue.column >= 1) || issue.offset >= 0);
+    };
+    MGFUZZ_CHECK(!result.failed || placed(result.error), "an error says why and where");
+    for (const mgmesh::ImportIssue& warning : result.warnings)
+        MGFUZZ_CHECK(placed(warning), "a warning says why and where");
+}
+
+// The lenient OBJ and PLY imports: a valid model; what the exact reader reads, the same model
+// and no failure; what it throws on, a failure or a warning. An OBJ line that ends in a
+// backslash goes on in the next one only in the import.
+inline void ImportObjPlyTarget(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    for (const bool obj : {true, false}) {
+        MgObject exact, lenient;
+        const bool complete =
+            LoadFormat(exact, bytes, obj ? FormatLoad(&MgObject::LoadOBJ) : &MgObject::LoadPLY,
+                       {"Bad OBJ line", "Bad OBJ index", "File problem", "Bad PLY header",
+                        "Bad PLY data", "Bad PLY index"});
+        std::istringstream in(bytes);
+        support::CountingProgress progress;
+        const mgmesh::ImportResult result = obj ? mgmesh::ImportOBJ(lenient, in, &progress)
+                                                : mgmesh::ImportPLY(lenient, in, &progress);
+        CheckObject(lenient);
+        CheckIssues(result);
+        if (obj && bytes.find('\\') != std::string::npos)
+            continue;
+        MGFUZZ_CHECK(complete || result.failed || !result.warnings.empty(),
+                     "what the exact reader rejects is warned about or fails");
+        if (complete) {
+            MGFUZZ_CHECK(!result.failed, "what the exact reader reads imports");
+            MGFUZZ_CHECK(support::ModelText(lenient) == support::ModelText(exact),
+                         "what the exact reader reads imports as the same model");
+        }
+    }
 }
 
 } // namespace mgfuzz

@@ -181,8 +181,8 @@ struct Target {
 };
 
 /// Every target, by the name of its fuzzer and of its folders of seeds and regression inputs.
-inline const Target (&AllTargets())[11] {
-    static const Target targets[11] = {
+inline const Target (&AllTargets())[12] {
+    static const Target targets[12] = {
         {"load_scb", LoadScbTarget},
         {"load_from_scb", LoadFromScbTarget},
         {"load_stl", LoadStlTarget},
@@ -194,6 +194,7 @@ inline const Target (&AllTargets())[11] {
         {"load_obj", LoadObjTarget},
         {"load_ply", LoadPlyTarget},
         {"import_stl", ImportStlTarget},
+        {"import_obj_ply", ImportObjPlyTarget},
     };
     return targets;
 }

@@ -18,7 +18,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${FUZZ_BUILD:-$ROOT/build-fuzz}
 TIME=${FUZZ_TIME:-60}
 SEEDS=${FUZZ_SEEDS:-}
-TARGETS=${FUZZ_TARGETS:-"load_scb load_from_scb load_stl load_trg multi_load_scb host_import operations load_binary_stl load_obj load_ply import_stl"}
+TARGETS=${FUZZ_TARGETS:-"load_scb load_from_scb load_stl load_trg multi_load_scb host_import operations load_binary_stl load_obj load_ply import_stl import_obj_ply"}
 
 if [ -n "$SEEDS" ] && [ ! -d "$SEEDS" ]; then
     echo "FUZZ_SEEDS=$SEEDS is not a folder" >&2

@@ -174,38 +174,13 @@ std::string MultiScbName(std::string_view text) {
     return NextWord(text, pos);
 }
 
-// Counts a reader's steps and passes each on: the OBJ reader steps once a line and the PLY
-// reader once an item of its data, so a failure lies in the step after the last.
-class StepCount : public MyProgressNotify {
-public:
-    explicit StepCount(MyProgressNotify* next) : m_next(next) {}
-    void Step() override {
-        ++steps;
-        if (m_next)
-            m_next->Step();
-    }
-    long long steps = 0;
-
-private:
-    MyProgressNotify* m_next;
-};
-
-// Loads an OBJ or PLY model; a thrown text comes back as a ToolError with its place.
-void LoadCounted(Model& model, std::istream& in, MyProgressNotify* receiver) {
-    StepCount count(receiver);
-    try {
-        if (model.format == Format::Obj)
-            model.object->LoadOBJ(in, &count);
-        else
-            model.object->LoadPLY(in, &count);
-    } catch (const char* message) {
-        const std::string text = message;
-        const std::string place =
-            model.format == Format::Obj ? "line " + std::to_string(count.steps + 1)
-            : text == "Bad PLY header"  ? "header"
-                                        : "data item " + std::to_string(count.steps + 1);
-        throw ToolError(place + ": " + text);
-    }
+// Prints an import's warnings as "mgtool: FILE: warning: place: reason"; its error comes back
+// as a ToolError with its place.
+void Report(const std::string& path, const mgmesh::ImportResult& result) {
+    for (const mgmesh::ImportIssue& warning : result.warnings)
+        std::fprintf(stderr, "mgtool: %s: warning: %s\n", path.c_str(), warning.Describe().c_str());
+    if (result.failed)
+        throw ToolError(result.error.Describe());
 }
 
 // Where a failed edge derivation went wrong: the first vertex, in loop order, that the
@@ -345,20 +320,16 @@ std::unique_ptr<Model> LoadModel(const std::string& path, bool progress, float t
         options.tolerance = tolerance;
         options.form = model->format == Format::StlAscii ? mgmesh::ImportOptions::Text
                                                          : mgmesh::ImportOptions::Binary;
-        const mgmesh::ImportResult result =
-            mgmesh::ImportSTL(*model->object, bytes, options, receiver);
-        for (const mgmesh::ImportIssue& warning : result.warnings)
-            std::fprintf(stderr, "mgtool: %s: warning: %s\n", path.c_str(),
-                         warning.Describe().c_str());
-        if (result.failed)
-            throw ToolError(result.error.Describe());
+        Report(path, mgmesh::ImportSTL(*model->object, bytes, options, receiver));
         DeriveEdges(*model, model->object->FaceList());
         break;
     }
     case Format::Obj:
     case Format::Ply:
         model->name = Stem(path);
-        LoadCounted(*model, in, receiver);
+        Report(path, model->format == Format::Obj
+                         ? mgmesh::ImportOBJ(*model->object, in, receiver)
+                         : mgmesh::ImportPLY(*model->object, in, receiver));
         DeriveEdges(*model, model->object->FaceList());
         break;
     case Format::Trg: {

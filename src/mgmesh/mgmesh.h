@@ -5,6 +5,8 @@
 #include "mgmesh/algorithms/MeshReport.h"
 #include "mgmesh/geometry/CGeoVector.h"
 #include "mgmesh/io/HostAPILinearFace.h"
+#include "mgmesh/io/ImportResult.h"
+#include "mgmesh/io/MeshImport.h"
 #include "mgmesh/io/MyProgressNotify.h"
 #include "mgmesh/io/StlImport.h"
 #include "mgmesh/model/CGeoContainer.h"

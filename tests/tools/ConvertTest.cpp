@@ -70,9 +70,14 @@ TEST(Convert, WritesEachFormatAndReplacesATargetOnlyWhenComplete) {
     for (const auto& entry : std::filesystem::directory_iterator(dir)) // no temporary is left
         EXPECT_EQ(entry.path().string().find(".mgtool-"), std::string::npos) << entry.path();
     EXPECT_EQ(RunTool({"convert", bracket, dir + "/b.txt"}).status, 2);
-    std::ofstream(dir + "/bad.obj") << "v 0 0 0\nv 1 0 0\n\nf 1 2 3\n";
-    EXPECT_EQ(RunTool({"info", dir + "/bad.obj"}).err,
-              "mgtool: " + dir + "/bad.obj: line 4: Bad OBJ index\n");
+    // OBJ and PLY are read leniently: the warnings, then the error, each with its place
+    const std::string obj = dir + "/bad.obj";
+    std::ofstream(obj) << "v 0 0 0\nv 1 0 0\n\nf 1 2 3\nv 1 x 0\n";
+    EXPECT_EQ(RunTool({"info", obj}).err,
+              "mgtool: " + obj +
+                  ": warning: line 4, column 7: 1 face(s) with a corner index of 0 "
+                  "or past the lines read, skipped\nmgtool: " +
+                  obj + ": line 5, column 5: expected a number, found \"x\"\n");
 }
 
 } // namespace

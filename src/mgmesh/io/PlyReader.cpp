@@ -1,14 +1,18 @@
-// MgObject::LoadPLY: the PLY reader (ASCII and both binary byte orders).
+// MgObject::LoadPLY: the PLY reader (ASCII and both binary byte orders), exact or lenient (for
+// mgmesh::ImportPLY).
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <istream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "mgmesh/io/MyProgressNotify.h"
 #include "mgmesh/io/detail/FormatIo.h"
+#include "mgmesh/io/detail/LenientReading.h"
+#include "mgmesh/io/detail/PlyHeader.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgFacet.h"
 #include "mgmesh/model/MgObject.h"
@@ -16,152 +20,96 @@
 
 namespace {
 
+using mgmesh::ImportIssue;
 using mgmesh::detail::ByteInput;
+using mgmesh::detail::ImportFailure;
 using mgmesh::detail::NextWord;
+using mgmesh::detail::Quoted;
+using namespace mgmesh::detail::ply;
 
-enum class Format { Ascii, Little, Big };
+// The kinds of warning a lenient read counts.
+const char* const kNoSuchVertex = "face(s) with an index of no vertex read before, skipped";
+const char* const kFewCorners = "face(s) of fewer than three indices, skipped";
+const char* const kPolygons = "polygon(s) of more than three corners, read as fans";
 
-// The scalar types by their sizes in bytes; signedness and float-ness beside.
-struct Type {
-    int size = 0;
-    bool isFloat = false, isSigned = false;
-};
+// Where a lenient read finds the data cut short.
+struct EndOfData {};
 
-bool TypeNamed(std::string_view name, Type& type) {
-    struct Named {
-        const char* names[2];
-        Type type;
-    };
-    static const Named kTypes[] = {
-        {{"char", "int8"}, {1, false, true}},    {{"uchar", "uint8"}, {1, false, false}},
-        {{"short", "int16"}, {2, false, true}},  {{"ushort", "uint16"}, {2, false, false}},
-        {{"int", "int32"}, {4, false, true}},    {{"uint", "uint32"}, {4, false, false}},
-        {{"float", "float32"}, {4, true, true}}, {{"double", "float64"}, {8, true, true}},
-    };
-    for (const Named& t : kTypes)
-        if (name == t.names[0] || name == t.names[1]) {
-            type = t.type;
-            return true;
-        }
-    return false;
-}
-
-// Where a vertex property goes: x y z, nx ny nz, u v (s t), or nowhere.
-enum Slot { X, Y, Z, NX, NY, NZ, U, V, kSlots, None = kSlots };
-
-Slot SlotNamed(std::string_view name) {
-    static const char* const kNames[] = {"x", "y", "z", "nx", "ny", "nz", "u", "v"};
-    for (int i = 0; i < kSlots; ++i)
-        if (name == kNames[i])
-            return Slot(i);
-    if (name == "s" || name == "texture_u")
-        return U;
-    if (name == "t" || name == "texture_v")
-        return V;
-    return None;
-}
-
-struct Property {
-    Type type;
-    bool list = false;
-    Type countType;
-    std::string name;
-};
-
-struct Element {
-    std::string name;
-    long long count = 0;
-    std::vector<Property> properties;
-};
-
+// Reads exactly, throwing the texts of LoadPLY, without `warnings`; with them, leniently.
 class PlyReader {
 public:
-    PlyReader(MgFace* face, std::istream& in, MyProgressNotify* progress)
-        : m_face(face), m_input(in), m_progress(progress) {}
+    PlyReader(MgFace* face, std::istream& in, MyProgressNotify* progress,
+              mgmesh::detail::ImportWarnings* warnings)
+        : m_face(face), m_input(in), m_progress(progress), m_warnings(warnings) {}
 
     void Read() {
-        ReadHeader();
+        Header header = ReadHeader(m_input, m_warnings != nullptr);
+        m_format = header.format;
+        m_elements = std::move(header.elements);
         for (const Element& element : m_elements) {
             // an element without properties holds no bytes: its items are passed over at once
             if (element.properties.empty())
                 continue;
             for (long long item = 0; item < element.count; ++item) {
-                if (element.name == "vertex")
-                    ReadVertex(element);
-                else if (element.name == "face")
-                    ReadFace(element);
-                else
-                    for (const Property& p : element.properties)
-                        Skip(p);
+                m_element = &element;
+                m_item = item;
+                m_itemOffset = m_input.Offset();
+                try {
+                    if (element.name == "vertex")
+                        ReadVertex(element);
+                    else if (element.name == "face")
+                        ReadFace(element);
+                    else
+                        for (const Property& p : element.properties)
+                            Skip(p);
+                } catch (const EndOfData&) {
+                    ImportIssue issue = m_format == Format::Ascii ? TextPlace(0) : ItemPlace();
+                    issue.reason = "the data ends after " + std::to_string(item) + " of the " +
+                                   std::to_string(element.count) + " " + element.name +
+                                   " items: the items before are read";
+                    m_warnings->Once(issue);
+                    return;
+                }
                 if (m_progress)
                     m_progress->Step();
             }
         }
+        if (m_warnings)
+            NoteTrailing();
     }
 
 private:
-    void ReadHeader() {
-        std::string_view line;
-        if (!m_input.Line(line) || line != "ply")
-            throw "Bad PLY header";
-        bool formatSeen = false;
-        for (;;) {
-            if (!m_input.Line(line))
-                throw "Bad PLY header";
-            const std::string_view key = NextWord(line);
-            if (key == "end_header")
-                break;
-            if (key == "format") {
-                const std::string_view name = NextWord(line);
-                formatSeen = true;
-                if (name == "ascii")
-                    m_format = Format::Ascii;
-                else if (name == "binary_little_endian")
-                    m_format = Format::Little;
-                else if (name == "binary_big_endian")
-                    m_format = Format::Big;
-                else
-                    throw "Bad PLY header";
-            } else if (key == "element") {
-                Element element;
-                element.name = std::string(NextWord(line));
-                // the model counts its items in an int
-                if (!mgmesh::detail::ParseInteger(NextWord(line), element.count) ||
-                    element.count < 0 || element.count > 0x7fffffff)
-                    throw "Bad PLY header";
-                m_elements.push_back(element);
-            } else if (key == "property") {
-                if (m_elements.empty())
-                    throw "Bad PLY header";
-                Property p;
-                std::string_view type = NextWord(line);
-                if (type == "list") {
-                    p.list = true;
-                    if (!TypeNamed(NextWord(line), p.countType) || p.countType.isFloat)
-                        throw "Bad PLY header";
-                    type = NextWord(line);
-                }
-                if (!TypeNamed(type, p.type))
-                    throw "Bad PLY header";
-                p.name = std::string(NextWord(line));
-                m_elements.back().properties.push_back(p);
-            } // "comment", "obj_info" and other lines say nothing the model holds
-        }
-        if (!formatSeen)
-            throw "Bad PLY header";
-        for (const Element& element : m_elements) {
-            bool has[kSlots] = {}, indices = false;
-            for (const Property& p : element.properties) {
-                const Slot slot = SlotNamed(p.name);
-                if (!p.list && slot != None)
-                    has[slot] = true;
-                indices = indices || (p.list && !p.type.isFloat &&
-                                      (p.name == "vertex_indices" || p.name == "vertex_index"));
-            }
-            if ((element.name == "vertex" && !(has[X] && has[Y] && has[Z])) ||
-                (element.name == "face" && !indices))
-                throw "Bad PLY header";
-        }
+    // Throws `text` when reading exactly, else the failure at `place` with `reason`.
+    [[noreturn]] void Fail(const char* text, ImportIssue place, std::string reason) const {
+        if (!m_warnings)
+            throw text;
+        place.reason = std::move(reason);
+        throw ImportFailure{place};
+    }
+    [[noreturn]] void Ended() const {
+        if (!m_warnings)
+            throw "Bad PLY data";
+        throw EndOfData{};
+    }
+
+    // The place of the input `back` bytes before where it is, in a text.
+    ImportIssue TextPlace(std::size_t back) const {
+        ImportIssue issue;
+        issue.line = m_input.LineNumber();
+        issue.column = m_input.Column() - static_cast<long long>(back);
+        return issue;
+    }
+    // The start of the binary item being read.
+    ImportIssue ItemPlace() const {
+        ImportIssue issue;
+        issue.offset = static_cast<long long>(m_itemOffset);
+        issue.facet = m_item;
+        issue.element = m_element->name;
+        return issue;
+    }
+    // The place of the last scalar read: its token in a text, its item in binary.
+    ImportIssue DataPlace() const {
+        return m_format == Format::Ascii ? TextPlace(m_token) : ItemPlace();
     }
 
     // The next scalar: a float kept to its bits where the file holds one, else converted.
@@ -169,28 +117,29 @@ private:
         if (m_format == Format::Ascii) {
             std::string_view token;
             if (!m_input.Token(token))
-                throw "Bad PLY data";
+                Ended();
+            m_token = token.size();
             if (type.isFloat) {
                 float value = 0;
-                if (!mgmesh::detail::ParseFloat(token, value)) {
-                    throw "Bad PLY data";
-                }
                 double wide = value;
-                if (type.size == 8 && !mgmesh::detail::ParseDouble(token, wide))
-                    throw "Bad PLY data";
+                if (!mgmesh::detail::ParseFloat(token, value) ||
+                    (type.size == 8 && !mgmesh::detail::ParseDouble(token, wide)))
+                    Fail("Bad PLY data", DataPlace(), "expected a number, found " + Quoted(token));
+                if (type.size == 4)
+                    wide = value;
                 if (asFloat)
                     *asFloat = type.size == 8 ? float(wide) : value;
                 return wide;
             }
             long long value = 0;
             if (!mgmesh::detail::ParseInteger(token, value))
-                throw "Bad PLY data";
+                Fail("Bad PLY data", DataPlace(), "expected an integer, found " + Quoted(token));
             if (asFloat)
                 *asFloat = float(value);
             return double(value);
         }
         if (m_input.Fill(std::size_t(type.size)) < std::size_t(type.size))
-            throw "Bad PLY data";
+            Ended();
         unsigned char bytes[8];
         std::memcpy(bytes, m_input.Data(), std::size_t(type.size));
         m_input.Skip(std::size_t(type.size));
@@ -222,7 +171,9 @@ private:
     long long Count(const Property& p) {
         const double count = Scalar(p.countType);
         if (!(count >= 0 && count <= 0x7fffffff))
-            throw "Bad PLY data";
+            Fail("Bad PLY data", DataPlace(),
+                 "a list length of " + std::to_string(static_cast<long long>(count)) +
+                     ", not from 0 to 2147483647");
         return static_cast<long long>(count);
     }
 
@@ -245,13 +196,26 @@ private:
             m_face->AddVertex(CGeoVector(values), CGeoVector(values + NX), values + U));
     }
 
+    // The vertex of an index; null for one that names none, in a lenient read.
     MgVertex* VertexAt(double index) const {
-        if (!(index >= 0 && index < double(m_vertices.size())))
-            throw "Bad PLY index";
+        if (!(index >= 0 && index < double(m_vertices.size()))) {
+            if (!m_warnings)
+                throw "Bad PLY index";
+            return nullptr;
+        }
         return m_vertices[std::size_t(index)];
     }
 
-    // A polygon becomes a fan around its first corner, built as its indices are read.
+    void Fan(MgVertex* first, MgVertex* previous, MgVertex* v) {
+        MgFacet* facet = m_face->NewFacet();
+        facet->SetVertex(0, first);
+        facet->SetVertex(1, previous);
+        facet->SetVertex(2, v);
+    }
+
+    // A polygon becomes a fan around its first corner: built as its indices are read when
+    // reading exactly, after the whole list in a lenient read, which skips and counts a
+    // polygon it cannot make.
     void ReadFace(const Element& element) {
         bool done = false; // only the first index list makes facets
         for (const Property& p : element.properties) {
@@ -262,34 +226,82 @@ private:
             }
             done = true;
             const long long count = Count(p);
+            const ImportIssue place = m_warnings ? DataPlace() : ImportIssue();
             MgVertex* first = nullptr;
             MgVertex* previous = nullptr;
+            bool named = true; // whether every index names a vertex
+            m_corners.clear();
             for (long long i = 0; i < count; ++i) {
                 MgVertex* v = VertexAt(Scalar(p.type));
-                if (i >= 2) {
-                    MgFacet* facet = m_face->NewFacet();
-                    facet->SetVertex(0, first);
-                    facet->SetVertex(1, previous);
-                    facet->SetVertex(2, v);
-                }
+                named = named && v;
+                if (m_warnings)
+                    m_corners.push_back(v);
+                else if (i >= 2)
+                    Fan(first, previous, v);
                 first = i == 0 ? v : first;
                 previous = v;
             }
+            if (!m_warnings)
+                continue;
+            const char* skipped = !named ? kNoSuchVertex : count < 3 ? kFewCorners : nullptr;
+            if (skipped) {
+                m_warnings->Count(place, skipped);
+                continue;
+            }
+            if (count > 3)
+                m_warnings->Count(place, kPolygons);
+            for (std::size_t i = 2; i < m_corners.size(); ++i)
+                Fan(m_corners[0], m_corners[i - 1], m_corners[i]);
         }
     }
 
+    // What follows the last element, in a lenient read: a word of text, or bytes.
+    void NoteTrailing() {
+        if (m_format == Format::Ascii) {
+            std::string_view token;
+            if (!m_input.Token(token))
+                return;
+            ImportIssue issue = TextPlace(token.size());
+            issue.reason = "text after the last element: " + Quoted(token);
+            m_warnings->Once(issue);
+            return;
+        }
+        ImportIssue issue;
+        issue.offset = static_cast<long long>(m_input.Offset());
+        std::uint64_t bytes = 0;
+        for (std::size_t n; (n = m_input.Fill(kTrailingBlock)) > 0; m_input.Skip(n))
+            bytes += n;
+        if (bytes == 0)
+            return;
+        issue.reason = std::to_string(bytes) + " bytes after the last element";
+        m_warnings->Once(issue);
+    }
+
+    static constexpr std::size_t kTrailingBlock = 1 << 16;
     MgFace* m_face;
     ByteInput m_input;
     MyProgressNotify* m_progress;
+    mgmesh::detail::ImportWarnings* m_warnings;
     Format m_format = Format::Ascii;
     std::vector<Element> m_elements;
     std::vector<MgVertex*> m_vertices; // in file order, for the index lists
+    std::vector<MgVertex*> m_corners;  // of the polygon being read leniently
+    // the item being read and the length of the last token read, for the places of warnings
+    const Element* m_element = nullptr;
+    long long m_item = 0;
+    std::uint64_t m_itemOffset = 0;
+    std::size_t m_token = 0;
 };
 
 } // namespace
 
-void MgObject::LoadPLY(std::istream& in, MyProgressNotify* progress) {
-    MgFace* face = NewFace();
+void mgmesh::detail::ReadPly(MgObject& object, std::istream& in, MyProgressNotify* progress,
+                             ImportWarnings* warnings) {
+    MgFace* face = object.NewFace();
     face->SetGeoFaceId(0);
-    PlyReader(face, in, progress).Read();
+    PlyReader(face, in, progress, warnings).Read();
+}
+
+void MgObject::LoadPLY(std::istream& in, MyProgressNotify* progress) {
+    mgmesh::detail::ReadPly(*this, in, progress, nullptr);
 }

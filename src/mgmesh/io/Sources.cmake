@@ -14,6 +14,9 @@ target_sources(mgmesh PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/TrgReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HostImport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StlImport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ImportResult.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MeshImport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/detail/PlyHeader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/detail/TokenReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/detail/NumberScan.cpp
     ${CMAKE_CURRENT_LIST_DIR}/detail/ClassicStrtof.cpp)

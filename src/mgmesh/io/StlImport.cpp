@@ -276,16 +276,6 @@ bool StartsWithSolid(std::string_view bytes) {
     return SameWord(bytes.substr(start, 5), "solid");
 }
 
-std::string ImportIssue::Describe() const {
-    std::string where;
-    if (line >= 0)
-        where = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
-    else if (offset >= 0)
-        where = "byte " + std::to_string(offset) +
-                (facet >= 0 ? " (facet " + std::to_string(facet) + ")" : "") + ": ";
-    return where + reason;
-}
-
 ImportResult ImportSTL(MgObject& object, std::string_view bytes, const ImportOptions& options,
                        MyProgressNotify* progress) {
     ImportResult result;

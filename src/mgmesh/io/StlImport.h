@@ -2,53 +2,24 @@
 #pragma once
 
 #include <istream>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "mgmesh/Export.h"
+#include "mgmesh/io/ImportResult.h"
 
 class MgObject;
 class MyProgressNotify;
 
 namespace mgmesh {
 
-/// One thing the import noticed, with its place: line and column (from 1) in a text file,
-/// byte offset and facet index (from 0) in a binary one; a place it does not have is -1.
-struct MGMESH_API ImportIssue {
-    std::string reason;
-    long long line = -1;
-    long long column = -1;
-    long long offset = -1;
-    long long facet = -1;
-
-    /// "line 12, column 5: reason" or "byte 184 (facet 2): reason".
-    std::string Describe() const;
-};
-
-struct ImportOptions {
-    /// Corners closer than this on every axis are merged into the newest such vertex, as
-    /// LoadSTL merges within 0.01. Zero or less merges only equal positions.
-    float tolerance = 0.01f;
-    /// Whether the input is text or binary STL; Decide applies the rule of LoadAnySTL.
-    enum Form { Decide, Text, Binary } form = Decide;
-};
-
-/// What an import did: the warnings in file order, and the error that stopped it, if any.
-struct ImportResult {
-    std::vector<ImportIssue> warnings;
-    bool failed = false;
-    ImportIssue error;
-};
-
 /// Reads an ASCII or binary STL from `bytes` into new faces of `object`, accepting what common
 /// tools write, and says what it accepted:
 /// - ASCII: keywords in any case; names after "solid" and "endsolid" of any length; several
 ///   solids (one face each, ids 0, 1, 2, …); no line feed after the last keyword; no
 ///   "endsolid" at the end (warned).
-/// - binary (the rule of LoadAnySTL decides, unless the options say): a count that disagrees with
-/// the size (warned;
-///   the whole facets that are there are read) and bytes after the last facet (warned).
+/// - binary (the rule of LoadAnySTL decides, unless the options say): a count that disagrees
+///   with the size (warned; the whole facets that are there are read) and bytes after the last
+///   facet (warned).
 /// - facet normals that are NaN, infinite or zero are replaced by the unit normal of the
 ///   corners' winding (warned once, with the first place and the count).
 /// - a model whose bounding box is under 100 times the tolerance on every axis is warned
@@ -56,9 +27,6 @@ struct ImportResult {
 /// Otherwise corners merge and normals accumulate as in LoadSTL. A text that breaks off with
 /// a malformed facet stops the import with `failed` and the place; the facets read before it
 /// stay. Linear in the size of the input.
-/// Whether `bytes` start, after blanks, with "solid" in any case.
-MGMESH_API bool StartsWithSolid(std::string_view bytes);
-
 MGMESH_API ImportResult ImportSTL(MgObject& object, std::string_view bytes,
                                   const ImportOptions& options = {},
                                   MyProgressNotify* progress = nullptr);
@@ -66,5 +34,8 @@ MGMESH_API ImportResult ImportSTL(MgObject& object, std::string_view bytes,
 MGMESH_API ImportResult ImportSTL(MgObject& object, std::istream& in,
                                   const ImportOptions& options = {},
                                   MyProgressNotify* progress = nullptr);
+
+/// Whether `bytes` start, after blanks, with "solid" in any case.
+MGMESH_API bool StartsWithSolid(std::string_view bytes);
 
 } // namespace mgmesh

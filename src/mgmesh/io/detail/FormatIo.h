@@ -45,7 +45,16 @@ public:
     }
     const char* Data() const { return m_buffer.data() + m_begin; }
     std::size_t Size() const { return m_end - m_begin; }
-    void Skip(std::size_t n) { m_begin += n; }
+    void Skip(std::size_t n) {
+        m_begin += n;
+        m_offset += n;
+    }
+    /// How many bytes came before Data().
+    std::uint64_t Offset() const { return m_offset; }
+    /// The line (from 1) and column (from 1) of Data(), counting the line feeds that Line()
+    /// and Token() passed.
+    long long LineNumber() const { return m_line; }
+    long long Column() const { return static_cast<long long>(m_offset - m_lineStart) + 1; }
     /// True when the stream lost its integrity (not just its end) while being read.
     bool Broken() const { return m_in.bad(); }
 
@@ -65,6 +74,8 @@ public:
             found ? std::size_t(static_cast<const char*>(found) - Data()) : Size();
         line = std::string_view(Data(), length);
         Skip(found ? length + 1 : length);
+        if (found)
+            NewLine();
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         return true;
@@ -73,8 +84,12 @@ public:
     /// The next whitespace-separated token; false at the end.
     bool Token(std::string_view& token) {
         for (;;) {
-            while (Size() > 0 && IsBlank(*Data()))
+            while (Size() > 0 && IsBlank(*Data())) {
+                const bool feed = *Data() == '\n';
                 Skip(1);
+                if (feed)
+                    NewLine();
+            }
             if (Size() > 0 || Fill(1) == 0)
                 break;
         }
@@ -95,11 +110,17 @@ public:
     static bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 private:
+    void NewLine() {
+        ++m_line;
+        m_lineStart = m_offset;
+    }
     static constexpr std::size_t kBlock = 1 << 16;
     std::istream& m_in;
     std::vector<char> m_buffer;
     std::size_t m_begin = 0, m_end = 0;
     bool m_ended = false;
+    std::uint64_t m_offset = 0, m_lineStart = 0;
+    long long m_line = 1;
 };
 
 /// Splits off the next blank-separated word of `line`.
