@@ -105,15 +105,15 @@ void PrintGoals() {
     std::printf("\nIn-process goals at %ld facets, from this run (for profiling; the goals are "
                 "judged on whole processes by mgmesh_whole):\n",
                 largest);
-    std::printf("%-62s %9s %7s\n", "goal", "measured", "limit");
+    std::printf("%-68s %9s %7s\n", "goal", "measured", "limit");
     using Value = std::optional<double>;
     auto goal = [](const std::string& what, Value value, double limit, bool atMost) {
         if (!value) {
-            std::printf("%-62s %9s %7.2f  not measured\n", what.c_str(), "-", limit);
+            std::printf("%-68s %9s %7.2f  not measured\n", what.c_str(), "-", limit);
             return;
         }
         const bool met = atMost ? *value <= limit : *value >= limit;
-        std::printf("%-62s %9.2f %7.2f  %s\n", what.c_str(), *value, limit,
+        std::printf("%-68s %9.2f %7.2f  %s\n", what.c_str(), *value, limit,
                     met ? "met" : "NOT MET");
     };
     const long n = largest;
