@@ -147,7 +147,7 @@ void PrintWholeTables(const WholeResults& results) {
         {"FillFacesInObj", "FillFacesInObj", false, Measure::Step},
         {"first Draw", "Draw", false, Measure::Step},
         {"Draw replayed", "Draw", false, Measure::Replay},
-        {"peak memory of a process holding the sphere", "mgtool peak", true, Measure::Peak},
+        {"peak of the holding process", "mgtool peak", true, Measure::Peak},
     };
     for (const Growth& g : growths) {
         char what[120];
