@@ -2,7 +2,8 @@
 #   make test [SANITIZE=address,undefined|thread]   build and run every test
 #   make demo                                       build the library and mgtool, then report on
 #                                                   and draw a bundled model
-#   make bench [FULL=1]                             run the benchmarks
+#   make bench [FULL=1] [WHOLE=1|0]                 run the benchmarks (FULL=1: in process and as
+#                                                   whole processes; WHOLE=1 or 0: only one of them)
 #   make install PREFIX=/some/where                 install library, headers, packages, mgtool and
 #                                                   the Python module
 #   make docs                                       the API reference, in build/docs/html
@@ -14,6 +15,8 @@
 PREFIX ?= /usr/local
 SANITIZE ?=
 FULL ?=
+WHOLE ?=
+WHOLE_OPTIONS ?=
 JOBS ?= $(shell nproc)
 # the python3 the module is built for and tested with: Debian's, which has python3-numpy
 PYTHON ?= /usr/bin/python3
@@ -35,6 +38,12 @@ DEMO_PACKAGES := cmake ninja-build g++ pkg-config libgl-dev libegl-dev libgl1-me
 TEST_PACKAGES := libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth clang libclang-rt-14-dev \
 	valgrind python3-dev pybind11-dev python3-numpy python3-pytest
 PACKAGES := $(DEMO_PACKAGES) $(TEST_PACKAGES)
+# The benchmarks' peers, for make bench FULL=1 (or WHOLE=1) only: admesh, and CGAL's headers for
+# the Surface_mesh build that RebuildEdges is compared with.
+BENCH_PACKAGES := admesh libcgal-dev
+ifneq ($(FULL)$(filter 1,$(WHOLE)),)
+PACKAGES += $(BENCH_PACKAGES)
+endif
 
 # The Windows cross build: Debian's mingw-w64 (posix threads), its zlib, GoogleTest built from
 # Debian's sources, and Wine to run the results.
@@ -133,13 +142,24 @@ demo: demo-configure
 	$(STAGE)/bin/mgtool render $(DEMO_MODEL) -o $(DEMO_PNG) --size 800x600 --view iso --edges
 	@echo "picture written to $(DEMO_PNG)"
 
-# The quick pass runs the small sizes; FULL=1 runs every size, with the peers (admesh,
-# installed when missing) timed on the same sphere files by bench/peers.sh.
+# The quick pass runs the small sizes in one process. FULL=1 runs every size in process, with
+# admesh timed on the same sphere files by bench/peers.sh (these rows are for profiling), and then
+# the goals table on whole processes: mgmesh_whole runs every measurement as a fresh process
+# (mgmesh_process, admesh, mgtool info, CGAL's Surface_mesh build), paired with its base.
+# FULL=1 installs admesh and libcgal-dev when missing. Each part alone:
+#   make bench FULL=1 WHOLE=0     the in-process rows at every size, with admesh
+#   make bench WHOLE=1            the whole-process goals table
+#   make bench WHOLE=1 WHOLE_OPTIONS='--max-facets=327680 --repetitions=3'   a shorter one
 bench: build
-ifeq ($(FULL),)
+ifeq ($(FULL)$(WHOLE),)
 	$(BUILD)/bench/mgmesh_bench --benchmark_filter='/(1024|4096|10000|16384|20480|65536|81920|100000)(/|$$)'
 else
+ifneq ($(WHOLE),1)
 	bench/peers.sh $(BUILD)/bench/mgmesh_bench
+endif
+ifneq ($(WHOLE),0)
+	$(BUILD)/bench/mgmesh_whole $(WHOLE_OPTIONS)
+endif
 endif
 
 install: demo-configure

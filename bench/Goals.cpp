@@ -1,5 +1,6 @@
-// The benchmark program's own options, and the closing table of the sphere rows' medians and
-// goals, judged on the ratios to the base measured beside each iteration.
+// The benchmark program's own options, and the closing table of the in-process sphere rows'
+// medians and goals, judged on the ratios to the base measured beside each iteration. These rows
+// are for profiling; the goals are judged on whole processes (WholeMain.cpp).
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -47,7 +48,8 @@ bool HandleOptions(int& argc, char** argv, int& exitCode) {
         const std::string arg = argv[i];
         if (arg == "--write-spheres") {
             for (long facets : kSphereSizes)
-                std::printf("%s\n", SphereFile(facets).c_str());
+                for (bool binary : {false, true})
+                    std::printf("%s\n", SphereFile(facets, binary).c_str());
             exitCode = 0;
             return true;
         }
@@ -97,16 +99,21 @@ void PrintGoals() {
         std::printf("\n");
     }
 
-    std::printf("\nGoals at %ld facets, from this run:\n", largest);
-    std::printf("%-62s %9s %7s\n", "goal", "measured", "limit");
+    // The goals are judged on whole processes (mgmesh_whole, make bench FULL=1); these rows load
+    // the same file again and again in one warm process, for profiling, against the same limits
+    // where the two overlap.
+    std::printf("\nIn-process goals at %ld facets, from this run (for profiling; the goals are "
+                "judged on whole processes by mgmesh_whole):\n",
+                largest);
+    std::printf("%-68s %9s %7s\n", "goal", "measured", "limit");
     using Value = std::optional<double>;
     auto goal = [](const std::string& what, Value value, double limit, bool atMost) {
         if (!value) {
-            std::printf("%-62s %9s %7.2f  not measured\n", what.c_str(), "-", limit);
+            std::printf("%-68s %9s %7.2f  not measured\n", what.c_str(), "-", limit);
             return;
         }
         const bool met = atMost ? *value <= limit : *value >= limit;
-        std::printf("%-62s %9.2f %7.2f  %s\n", what.c_str(), *value, limit,
+        std::printf("%-68s %9.2f %7.2f  %s\n", what.c_str(), *value, limit,
                     met ? "met" : "NOT MET");
     };
     const long n = largest;
@@ -119,26 +126,30 @@ void PrintGoals() {
         return Find(row, n, r) ? Value(r.seconds) : std::nullopt;
     };
     auto divide = [](Value a, Value b) { return a && b ? Value(*a / *b) : std::nullopt; };
-    goal("LoadSTL / bare parse", ratio("LoadSTL"), 3.0, true);
-    goal("peer / LoadSTL (at least)", divide(ratio("Peer"), ratio("LoadSTL")), 3.0, false);
+    goal("LoadSTL / bare parse", ratio("LoadSTL"), 2.5, true);
+    goal("peer / LoadSTL (at least)", divide(ratio("Peer"), ratio("LoadSTL")), 4.0, false);
     if (const Value peer = value("Peer"))
         std::printf("  (the peer is \"%s\": %.2f s, %.2f times the bare parse)\n",
                     PeerCommand().c_str(), *peer, *ratio("Peer"));
+    goal("LoadSTL / LoadBinarySTL of the same model (at least)",
+         divide(Value(1.0), ratio("LoadBinarySTL")), 5.0, false);
     goal("mesh report / LoadSTL of the same file", ratio("MeshReport"), 1.0, true);
-    goal("peak RSS of a process loading it, bytes per facet", value("PeakBytesPerFacet"), 200,
+    goal("peak RSS of a process loading it, bytes per facet", value("PeakBytesPerFacet"), 150,
          true);
-    goal("  the same above the process's size before the load", value("ModelBytesPerFacet"), 200,
+    goal("  the same above the process's size before the load", value("ModelBytesPerFacet"), 150,
          true);
-    // the peer's figure, 0.57 s, was measured on this machine kind beside a bare parse of 0.34 s
-    goal("RebuildEdges / bare parse (CGAL add_face loop: 0.57 / 0.34)", ratio("RebuildEdges"),
-         0.57 / 0.34, true);
+    // the peer's figure, 0.57 s, was measured on this machine kind beside a bare parse of 0.34 s;
+    // the goal itself (0.8 x CGAL, each first in its process) is judged by mgmesh_whole
+    goal("RebuildEdges / bare parse (0.8 x CGAL add_face loop: 0.57 / 0.34)", ratio("RebuildEdges"),
+         0.8 * 0.57 / 0.34, true);
     goal("CopyObject / bare parse", ratio("CopyObject"), 3.0, true);
     goal("SaveSCB + LoadSCB / bare parse", ratio("SaveLoadSCB"), 3.0, true);
     goal("FillFacesInObj / LoadSTL", divide(ratio("FillFacesInObj"), ratio("LoadSTL")), 2.0, true);
-    goal("MgGrObject::Draw replay / raw strip list replay", ratio("DrawReplay"), 1.5, true);
-    goal("MgGrObject::Draw first / raw strip list replay", ratio("DrawFirst"), 3.0, true);
-    goal("  first / raw strip list first (compiled while drawn)", ratio("DrawFirst/RawFirst"), 3.0,
-         true);
+    goal("MgGrObject::Draw replay / raw strip list replay", ratio("DrawReplay"), 1.0, true);
+    goal("MgGrObject::Draw first / raw strip list first (compiled while drawn)",
+         ratio("DrawFirst/RawFirst"), 1.15, true);
+    if (const Value first = ratio("DrawFirst"))
+        std::printf("  (the first Draw is %.2f times the raw list's replay)\n", *first);
     // Growth per 4x facets. Beside the raw growth of the medians, the growth of the ratio times
     // the growth of the bare parse's work (the file's bytes) discounts the machine's drift.
     struct stat small, big;
@@ -156,7 +167,7 @@ void PrintGoals() {
         char what[120];
         std::snprintf(what, sizeof what, "growth 327,680 -> 1,310,720: %s (raw %.2f)",
                       row.first.c_str(), l.seconds / s.seconds);
-        goal(what, growth, 4.6, true);
+        goal(what, growth, 4.4, true);
     }
 }
 

@@ -7,13 +7,12 @@
 #include <GL/glext.h>
 #include <fstream>
 #include <memory>
-#include <unordered_map>
-#include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "GlContext.h"
 #include "MeshGen.h"
+#include "RawStrips.h"
 #include "SphereGen.h"
 #include "SphereRows.h"
 #include "Timing.h"
@@ -126,60 +125,12 @@ namespace bench {
 
 namespace {
 
-constexpr int kFrameWidth = 640;
-constexpr int kFrameHeight = 480;
-
-// Triangle strips over the indexed sphere, built greedily along shared sides: the raw list's
-// content, independent of the library's strip builder.
-std::vector<std::vector<int>> Strips(const Icosphere& s) {
-    const int n = s.Facets();
-    std::unordered_map<std::uint64_t, int> bySide; // directed side -> facet
-    bySide.reserve(std::size_t(3 * n));
-    auto key = [](int a, int b) {
-        return std::uint64_t(std::uint32_t(a)) << 32 | std::uint32_t(b);
-    };
-    const int* t = s.triangles.data();
-    for (int f = 0; f < n; ++f)
-        for (int k = 0; k < 3; ++k)
-            bySide[key(t[3 * f + k], t[3 * f + (k + 1) % 3])] = f;
-    std::vector<char> used(std::size_t(n), 0);
-    std::vector<std::vector<int>> strips;
-    for (int first = 0; first < n; ++first) {
-        if (used[std::size_t(first)])
-            continue;
-        std::vector<int> strip(t + 3 * first, t + 3 * first + 3);
-        used[std::size_t(first)] = 1;
-        for (;;) {
-            // GL winds the triangles of a strip alternately; the next one must hold the last
-            // side in the direction that its place in the strip gives it
-            const std::size_t m = strip.size();
-            const int p = strip[m - 2], q = strip[m - 1];
-            const bool even = (m - 2) % 2 == 0;
-            auto it = bySide.find(even ? key(p, q) : key(q, p));
-            if (it == bySide.end() || used[std::size_t(it->second)])
-                break;
-            const int g = it->second;
-            int third = t[3 * g];
-            for (int k = 0; k < 3; ++k)
-                if (t[3 * g + k] != p && t[3 * g + k] != q)
-                    third = t[3 * g + k];
-            strip.push_back(third);
-            used[std::size_t(g)] = 1;
-        }
-        strips.push_back(std::move(strip));
-    }
-    return strips;
-}
-
-// The sphere as a render object, and the same facets as a raw list of strips.
+// The sphere as a render object, and the same facets as a raw list of strips (RawStrips.h).
 struct DrawScene {
     long facets = 0;
     std::unique_ptr<MgGrObject> object;
     MgFace* face = nullptr;
-    std::vector<std::vector<int>> strips;
-    std::vector<CGeoVector> normals;
-    const Icosphere* sphere = nullptr;
-    GLuint rawList = 0;
+    std::unique_ptr<RawStrips> raw;
 
     explicit DrawScene(long n) : facets(n) {
         glcontext::EnsureContext(kFrameWidth, kFrameHeight);
@@ -188,58 +139,14 @@ struct DrawScene {
         object->LoadSTL(in);
         face = object->FaceList().front();
         face->RebuildEdges();
-        sphere = &CachedIcosphere(SphereLevel(facets));
-        strips = Strips(*sphere);
-        for (const CGeoVector& p : sphere->points)
-            normals.push_back(p.Unit());
-        rawList = glGenLists(1);
-        glViewport(0, 0, kFrameWidth, kFrameHeight);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-140, 140, -105, 105, -200, 200);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glEnable(GL_DEPTH_TEST);
-        glEnable(GL_LIGHTING);
-        glEnable(GL_LIGHT0);
+        raw = std::make_unique<RawStrips>(CachedIcosphere(SphereLevel(facets)));
+        SetSphereView();
         RawFirstFrame();
     }
-    ~DrawScene() { glDeleteLists(rawList, 1); }
 
-    // Each frame clears, draws and waits for the picture: seconds.
-    double LibraryFrame() const {
-        const Clock::time_point start = Clock::now();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        MgRenderMode mode{};
-        mode.fill = 1;
-        object->Draw(mode);
-        glFinish();
-        return Since(start);
-    }
-    // The raw list as the library's first frame makes its own: compiled while drawn.
-    double RawFirstFrame() const {
-        const Clock::time_point start = Clock::now();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glNewList(rawList, GL_COMPILE_AND_EXECUTE);
-        for (const std::vector<int>& strip : strips) {
-            glBegin(GL_TRIANGLE_STRIP);
-            for (int v : strip) {
-                glNormal3fv(&normals[std::size_t(v)].x);
-                glVertex3fv(&sphere->points[std::size_t(v)].x);
-            }
-            glEnd();
-        }
-        glEndList();
-        glFinish();
-        return Since(start);
-    }
-    double RawReplayFrame() const {
-        const Clock::time_point start = Clock::now();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glCallList(rawList);
-        glFinish();
-        return Since(start);
-    }
+    double LibraryFrame() const { return bench::LibraryFrame(*object); }
+    double RawFirstFrame() const { return raw->FirstFrame(); }
+    double RawReplayFrame() const { return raw->ReplayFrame(); }
 };
 
 DrawScene& SphereScene(long facets) {

@@ -20,6 +20,7 @@
 
 #include "BareParse.h"
 #include "ProcStatus.h"
+#include "SoupRecord.h"
 #include "SphereGen.h"
 #include "SphereRows.h"
 #include "Timing.h"
@@ -92,6 +93,31 @@ void LoadStlRow(benchmark::State& state) {
     }
     samples.Finish();
     state.counters["delete_s"] = Median(deletes);
+}
+
+// The binary file of the same model, each load paired with a LoadSTL of the ASCII file.
+void LoadBinaryStlRow(benchmark::State& state) {
+    const std::string ascii = SphereFile(state.range(0));
+    const std::string binary = SphereFile(state.range(0), true);
+    Samples samples(state, "LoadBinarySTL", "LoadSTL");
+    for (auto _ : state) {
+        double text = 0;
+        {
+            auto object = std::make_unique<MgObject>();
+            std::ifstream in(ascii);
+            const Clock::time_point start = Clock::now();
+            object->LoadSTL(in);
+            text = Since(start);
+        }
+        auto object = std::make_unique<MgObject>();
+        std::ifstream in(binary, std::ios::binary);
+        const Clock::time_point start = Clock::now();
+        object->LoadBinarySTL(in);
+        samples.Add(Since(start), text);
+        if (!CheckSphere(state, *object))
+            return;
+    }
+    samples.Finish();
 }
 
 // The mesh report of a freshly loaded sphere, paired with that load: what info costs beside
@@ -197,32 +223,6 @@ void CopyObjectRow(benchmark::State& state) {
     samples.Finish();
 }
 
-// The host's record of the sphere as a triangle soup, three record vertices per triangle,
-// welded again by the import's merging.
-struct SoupRecord {
-    std::vector<double> positions, normals, uvs;
-    std::vector<int> triangles;
-    HostAPILinearFace record{};
-    explicit SoupRecord(const Icosphere& s) {
-        for (std::size_t i = 0; i < s.triangles.size(); ++i) {
-            const CGeoVector& p = s.points[std::size_t(s.triangles[i])];
-            const CGeoVector n = p.Unit();
-            positions.insert(positions.end(), {p.x, p.y, p.z});
-            normals.insert(normals.end(), {n.x, n.y, n.z});
-            uvs.insert(uvs.end(), {0.0, 0.0});
-            triangles.push_back(int(i));
-        }
-        record.mergeVertices = 1;
-        record.numVertices = int(s.triangles.size());
-        record.numTriangles = s.Facets();
-        record.faceTolerance = 0.05;
-        record.positions = positions.data();
-        record.normals = normals.data();
-        record.uvs = uvs.data();
-        record.triangles = triangles.data();
-    }
-};
-
 void FillFacesRow(benchmark::State& state) {
     const long facets = state.range(0);
     const std::string path = SphereFile(facets);
@@ -253,12 +253,19 @@ int Iterations(long facets) {
 
 void Register() {
     const std::pair<const char*, void (*)(benchmark::State&)> rows[] = {
-        {"BareParse", BareParseRow},      {"LoadSTL", LoadStlRow},
-        {"MeshReport", MeshReportRow},    {"Peer", PeerRow},
-        {"PeakMemory", PeakMemoryRow},    {"RebuildEdges", RebuildEdgesRow},
-        {"CopyObject", CopyObjectRow},    {"SaveLoadSCB", ScbRoundTripRow},
-        {"FillFacesInObj", FillFacesRow}, {"RawStripsReplay", RawReplayRow},
-        {"RawStripsFirst", RawFirstRow},  {"DrawFirst", DrawFirstRow},
+        {"BareParse", BareParseRow},
+        {"LoadSTL", LoadStlRow},
+        {"LoadBinarySTL", LoadBinaryStlRow},
+        {"MeshReport", MeshReportRow},
+        {"Peer", PeerRow},
+        {"PeakMemory", PeakMemoryRow},
+        {"RebuildEdges", RebuildEdgesRow},
+        {"CopyObject", CopyObjectRow},
+        {"SaveLoadSCB", ScbRoundTripRow},
+        {"FillFacesInObj", FillFacesRow},
+        {"RawStripsReplay", RawReplayRow},
+        {"RawStripsFirst", RawFirstRow},
+        {"DrawFirst", DrawFirstRow},
         {"DrawReplay", DrawReplayRow}};
     for (long facets : kSphereSizes)
         for (const auto& row : rows) {

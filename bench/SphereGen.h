@@ -1,9 +1,11 @@
-// Closed icospheres for the benchmarks: the indexed mesh, its ASCII STL text (files cached in
-// /tmp) and the same mesh as a face.
+// Closed icospheres for the benchmarks: the indexed mesh, its ASCII and binary STL files (cached
+// in /tmp) and the same mesh as a face.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "SpherePaths.h"
 #include "mgmesh/mgmesh.h"
 
 namespace bench {
@@ -97,24 +100,40 @@ inline void AppendStl(const Icosphere& s, std::string& text) {
     text += "endsolid icosphere\n";
 }
 
-/// The directory of the sphere files.
-inline std::string SphereDirectory() {
-    const char* dir = std::getenv("MGMESH_BENCH_DIR");
-    return dir && *dir ? dir : "/tmp/mgmesh-bench";
+/// The value that "%e" prints for `x` and a reader reads back: the binary file holds exactly the
+/// numbers of the ASCII one, so that both load into the same model.
+inline float AsPrinted(float x) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%e", double(x));
+    return std::strtof(text, nullptr);
 }
 
-/// The path of the ASCII STL file of the icosphere of `facets` facets, written on first use
-/// (to a temporary name, then renamed, so a file that exists is complete).
-inline std::string SphereFile(long facets) {
-    const std::string dir = SphereDirectory();
-    const std::string path = dir + "/icosphere-" + std::to_string(facets) + ".stl";
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && info.st_size > 0)
-        return path;
-    mkdir(dir.c_str(), 0777);
-    std::string text;
-    text.reserve(std::size_t(facets) * 256 + 64);
-    AppendStl(CachedIcosphere(SphereLevel(facets)), text);
+/// Appends the sphere as a binary STL file (80-byte header, little-endian count, 50 bytes a
+/// facet) with the numbers of AppendStl's text.
+inline void AppendBinaryStl(const Icosphere& s, std::string& bytes) {
+    std::string header = "binary icosphere";
+    header.resize(80, ' ');
+    bytes += header;
+    const std::uint32_t count = std::uint32_t(s.Facets());
+    bytes.append(reinterpret_cast<const char*>(&count), 4);
+    for (std::size_t i = 0; i < s.triangles.size(); i += 3) {
+        const CGeoVector& a = s.points[std::size_t(s.triangles[i])];
+        const CGeoVector& b = s.points[std::size_t(s.triangles[i + 1])];
+        const CGeoVector& c = s.points[std::size_t(s.triangles[i + 2])];
+        const CGeoVector n = ((b - a) * (c - a)).Unit();
+        float record[12];
+        int k = 0;
+        for (const CGeoVector* p : {&n, &a, &b, &c})
+            for (float x : {p->x, p->y, p->z})
+                record[k++] = AsPrinted(x);
+        bytes.append(reinterpret_cast<const char*>(record), sizeof record);
+        bytes.append(2, '\0'); // the attribute word
+    }
+}
+
+/// Writes `text` to `path` through a temporary name, so that a file that exists is complete.
+inline void WriteWhole(const std::string& path, const std::string& text) {
+    mkdir(SphereDirectory().c_str(), 0777);
     const std::string temporary = path + ".part" + std::to_string(getpid());
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file || std::fwrite(text.data(), 1, text.size(), file) != text.size() ||
@@ -122,6 +141,21 @@ inline std::string SphereFile(long facets) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         std::exit(1);
     }
+}
+
+/// The path of the sphere's STL file of `facets` facets, ASCII or binary, written on first use.
+inline std::string SphereFile(long facets, bool binary = false) {
+    const std::string path = SpherePath(facets, binary);
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && info.st_size > 0)
+        return path;
+    std::string text;
+    text.reserve(std::size_t(facets) * (binary ? 50 : 256) + 100);
+    if (binary)
+        AppendBinaryStl(CachedIcosphere(SphereLevel(facets)), text);
+    else
+        AppendStl(CachedIcosphere(SphereLevel(facets)), text);
+    WriteWhole(path, text);
     return path;
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,14 +10,9 @@
 #include <benchmark/benchmark.h>
 
 #include "BareParse.h"
+#include "Seconds.h"
 
 namespace bench {
-
-using Clock = std::chrono::steady_clock;
-
-inline double Since(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 inline double Median(std::vector<double> v) {
     if (v.empty())
