@@ -31,6 +31,16 @@
 
 namespace io {
 
+// An import's warnings and error, a line each: "warning line 3, column 1: reason".
+inline std::string Messages(const mgmesh::ImportResult& result) {
+    std::string text;
+    for (const auto& warning : result.warnings)
+        text += "warning " + warning.Describe() + "\n";
+    if (result.failed)
+        text += "error " + result.error.Describe() + "\n";
+    return text;
+}
+
 // Counts the flushes asked of a stream.
 struct SyncCounter : std::stringbuf {
     int syncs = 0;

@@ -3,17 +3,10 @@
 
 namespace {
 
+using io::Messages;
+
 using Import = mgmesh::ImportResult (*)(MgObject&, std::istream&, MyProgressNotify*);
 using Load = void (MgObject::*)(std::istream&, MyProgressNotify*);
-
-std::string Messages(const mgmesh::ImportResult& result) {
-    std::string text;
-    for (const auto& warning : result.warnings)
-        text += "warning " + warning.Describe() + "\n";
-    if (result.failed)
-        text += "error " + result.error.Describe() + "\n";
-    return text;
-}
 
 const std::string kObj = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\n";
 const std::string kPly = "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty "
@@ -21,29 +14,6 @@ const std::string kPly = "ply\nformat ascii 1.0\nelement vertex 4\nproperty floa
                          "vertex_index\nend_header\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n";
 
 } // namespace
-
-// Files the exact readers read give exactly their models and steps, with nothing to say.
-TEST(MeshImport, ReadsWhatTheExactReadersReadAsTheyDo) {
-    for (int format = 0; format < 3; ++format)
-        for (int kind = 0; kind <= int(shapes::Kind::Count); ++kind) {
-            MgObject object;
-            shapes::Params params;
-            params.kind = shapes::Kind(kind);
-            params.nx = 3, params.ny = 2;
-            shapes::Build(object, params);
-            std::stringstream file;
-            format == 0 ? object.SaveOBJ(file) : object.SavePLY(file, format == 2);
-            const Load load = format == 0 ? &MgObject::LoadOBJ : &MgObject::LoadPLY;
-            const Import import = format == 0 ? &mgmesh::ImportOBJ : &mgmesh::ImportPLY;
-            MgObject exact, lenient;
-            support::CountingProgress exactSteps, lenientSteps;
-            std::istringstream a(file.str()), b(file.str());
-            (exact.*load)(a, &exactSteps);
-            EXPECT_EQ(Messages(import(lenient, b, &lenientSteps)), "") << file.str();
-            EXPECT_EQ(support::ModelText(lenient), support::ModelText(exact)) << file.str();
-            EXPECT_EQ(lenientSteps.steps, exactSteps.steps);
-        }
-}
 
 // What other tools write, with the place and count of each warning, and the error that stops
 // an import with the facets before it kept.

@@ -46,6 +46,15 @@ TEST(ObjPly, ModelsReadBack) {
             EXPECT_EQ(Thrown(load, save(object), back, &progress), "");
             EXPECT_EQ(support::ModelText(back), support::ModelText(object)) << save(object);
             EXPECT_TRUE(obj || progress.steps == object.NumVertices() + object.NumFacets());
+            // the lenient import of a file the exact reader reads: the same model and steps
+            MgObject lenient;
+            support::CountingProgress steps;
+            std::istringstream in(save(object));
+            EXPECT_EQ(
+                io::Messages((obj ? mgmesh::ImportOBJ : mgmesh::ImportPLY)(lenient, in, &steps)),
+                "");
+            EXPECT_EQ(support::ModelText(lenient), support::ModelText(back));
+            EXPECT_EQ(steps.steps, progress.steps);
             params.bump = 0.3f;
             MgFace* second = shapes::Build(object, params);
             second->VertexList().back()->SetNormal(CGeoVector(0.2f, 1, -0.f));

@@ -1,29 +1,15 @@
 // The lenient STL import: what real files hold, read with the place of each warning and error.
-
-#include <sstream>
-
-#include <mgmesh/mgmesh.h>
-
-#include "support/ModelText.h"
-#include "support/Shapes.h"
-#include "support/Topology.h"
+#include "IoSupport.h"
 
 namespace {
+
+using io::Messages;
 
 mgmesh::ImportResult Import(const std::string& bytes, MgObject& object, float tolerance = 0.01f) {
     std::istringstream in(bytes);
     mgmesh::ImportOptions options;
     options.tolerance = tolerance;
     return mgmesh::ImportSTL(object, in, options);
-}
-
-std::string Messages(const mgmesh::ImportResult& result) {
-    std::string text;
-    for (const auto& warning : result.warnings)
-        text += "warning " + warning.Describe() + "\n";
-    if (result.failed)
-        text += "error " + result.error.Describe() + "\n";
-    return text;
 }
 
 const std::string kFacet = "facet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\n"

@@ -1,7 +1,6 @@
 // The STL readers and writer: what the ASCII reader builds, how it merges corners, how it fails,
-// and its fast paths (whole blocks read from the buffer, facets built one block behind) against
-// the plain read; the binary reader against the ASCII one, how LoadAnySTL tells the two apart;
-// and the writer's text, read back through the readers.
+// and its fast paths against the plain read; the binary reader against the ASCII one, how
+// LoadAnySTL tells the two apart; and the writer's text, read back through the readers.
 #include <fstream>
 
 #include "IoSupport.h"
@@ -226,57 +225,6 @@ TEST(StlReader, FastPathsLoadWhatTheTokenByTokenReadLoads) {
                 return std::string();
             },
             unsigned(round + 1));
-}
-
-namespace {
-
-// A face that notes where its object's stream stood when each of its facets was made.
-struct WatchingFace : MgFace {
-    WatchingFace(MgObject* object, std::istream& in, std::vector<long>& made)
-        : MgFace(object), in(in), made(made) {}
-    MgFacet* NewFacet() override {
-        made.push_back(long(in.rdbuf()->pubseekoff(0, std::ios_base::cur, std::ios_base::in)));
-        return MgFace::NewFacet();
-    }
-    std::istream& in;
-    std::vector<long>& made;
-};
-
-struct WatchingObject : MgObject {
-    WatchingObject(std::istream& in, std::vector<long>& made) : in(in), made(made) {}
-    MgFace* NewFace() override { return new WatchingFace(this, in, made); }
-    std::istream& in;
-    std::vector<long>& made;
-};
-
-} // namespace
-
-// Whole blocks are read from the buffered text, and with no progress receiver to see it, each
-// facet is built only once the next block has been read (the lookups of its corners overlap
-// that read); a receiver sees every facet built as its block is read.
-TEST(StlReader, ReadsWholeBlocksFromTheBufferAndBuildsEachFacetOneBlockBehind) {
-    std::mt19937 random(8);
-    std::string text = StlText(random);
-    if (text.find("endsolid") == std::string::npos)
-        text += "endsolid test\n";
-    std::vector<long> blockEnds; // the end of each block's "endfacet"
-    for (std::size_t at = text.find("endfacet"); at != std::string::npos;
-         at = text.find("endfacet", at + 1))
-        blockEnds.push_back(long(at + 8));
-    ASSERT_GE(blockEnds.size(), 3u);
-    for (bool withProgress : {true, false}) {
-        std::istringstream in(text);
-        std::vector<long> made;
-        WatchingObject object(in, made);
-        support::CountingProgress progress;
-        object.LoadSTL(in, withProgress ? &progress : nullptr);
-        std::vector<long> expected = blockEnds;
-        if (!withProgress) { // the last facet is built once "endsolid" is no facet block
-            expected.erase(expected.begin());
-            expected.push_back(blockEnds.back());
-        }
-        EXPECT_EQ(made, expected) << (withProgress ? "with" : "without") << " progress";
-    }
 }
 
 TEST(BinaryStlReader, BuildsWhatTheTextReaderBuildsFromTheSameValues) {

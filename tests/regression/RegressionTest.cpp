@@ -2,6 +2,7 @@
 // bodies (fuzz/Targets.h); and checks that those bodies do notice a broken model.
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "Targets.h"
 #include "mgmesh/mgmesh.h"
@@ -65,71 +66,72 @@ INSTANTIATE_TEST_SUITE_P(Targets, Regression, testing::ValuesIn(TargetList()),
                          });
 
 // The checks the targets rely on must fire on a broken model: a linked square, broken in one
-// way by each case (and mended where its deletion needs it).
-struct Invariants : testing::Test {
-    MgObject object;
-    MgFace* face = Square(object);
-    static MgFace* Square(MgObject& object) {
+// way by each case and mended where its deletion needs it.
+TEST(Invariants, HoldForAGoodFaceAndNoticeEachBreak) {
+    const auto square = [](MgObject& object) {
         MgFace* face = shapes::Grid(object, 1, 1);
         face->RebuildEdges();
         return face;
-    }
-    // The finding's text, or "" for none.
-    std::string Finding(bool roundTrip = false) {
+    };
+    const auto finding = [](const MgObject& object, bool roundTrip = false) -> std::string {
         try {
             roundTrip ? mgfuzz::CheckRoundTrip(object) : mgfuzz::CheckObject(object);
         } catch (const mgfuzz::Finding& finding) {
             return finding.what;
         }
         return "";
+    };
+    MgObject good;
+    square(good);
+    EXPECT_EQ(finding(good) + finding(good, true), "");
+    using Break = std::function<std::function<void()>(MgObject&, MgFace*)>;
+    const std::pair<const char*, Break> cases[] = {
+        {"reference count",
+         [](MgObject&, MgFace* face) {
+             MgVertex* v = face->VertexList().front();
+             v->Ref();
+             return [v] { v->Deref(); };
+         }},
+        {"neighbour",
+         [&](MgObject& object, MgFace* face) {
+             MgFacet* f = face->FacetList().front();
+             MgFacet* saved = f->Neighbor(0);
+             f->SetNeighbor(0, square(object)->FacetList().front());
+             return [f, saved] { f->SetNeighbor(0, saved); };
+         }},
+        {"corner",
+         [](MgObject&, MgFace* face) {
+             MgEdge* edge = face->EdgeList().front();
+             face->NewCorner()->SetEdgeIter(edge, edge->VertexList().begin());
+             delete edge;
+             return [face] {
+                 for (MgCorner* c : face->CornerList())
+                     c->SetEdgeIter(nullptr, MgVertexList::const_iterator());
+             };
+         }},
+        {"bounds",
+         [](MgObject&, MgFace* face) {
+             face->MinBound();
+             face->VertexList().front()->SetVertexValue(CGeoVector(-5, 0, 0)); // posts no change
+             return [] {};
+         }},
+    };
+    for (const auto& [what, breakIt] : cases) {
+        MgObject object;
+        const std::function<void()> mend = breakIt(object, square(object));
+        EXPECT_NE(finding(object).find(what), std::string::npos) << what;
+        mend();
     }
-    bool Notices(const char* what) { return Finding().find(what) != std::string::npos; }
-};
-
-TEST_F(Invariants, HoldForAGoodFace) {
-    EXPECT_EQ(Finding(), "");
-    EXPECT_EQ(Finding(true), "");
-}
-
-TEST_F(Invariants, NoticeAReferenceCountOff) {
-    face->VertexList().front()->Ref();
-    EXPECT_TRUE(Notices("reference count"));
-    face->VertexList().front()->Deref();
-}
-
-TEST_F(Invariants, NoticeALinkOutOfTheFace) {
-    MgFacet* f = face->FacetList().front();
-    MgFacet* saved = f->Neighbor(0);
-    f->SetNeighbor(0, Square(object)->FacetList().front());
-    EXPECT_TRUE(Notices("neighbour"));
-    f->SetNeighbor(0, saved);
-}
-
-// Links promised to be mutual are checked only where asked for: the targets' faces may hold
-// one-sided links.
-TEST_F(Invariants, NoticeALinkNotReturnedWhereLinksMustBeMutual) {
+    // links promised to be mutual are checked only where asked for: the targets' faces may hold
+    // one-sided links
+    MgObject object;
+    MgFace* face = square(object);
     MgFacet *f = face->FacetList().front(), *g = face->FacetList().back();
     for (int i = 0; i < 3; ++i)
         if (g->Neighbor(i) == f)
             g->SetNeighbor(i, nullptr); // one-sided: f still points at g
     EXPECT_NE(support::BrokenInvariant(object, true).find("not returned"), std::string::npos);
-    EXPECT_EQ(support::BrokenInvariant(object, false), "");
-    EXPECT_EQ(Finding(), "");
-}
-
-TEST_F(Invariants, NoticeACornerOnADeletedEdge) {
-    MgEdge* edge = face->EdgeList().front();
-    face->NewCorner()->SetEdgeIter(edge, edge->VertexList().begin());
-    delete edge;
-    EXPECT_TRUE(Notices("corner"));
-    for (MgCorner* c : face->CornerList())
-        c->SetEdgeIter(nullptr, MgVertexList::const_iterator());
-}
-
-TEST_F(Invariants, NoticeStaleBounds) {
-    face->MinBound();
-    face->VertexList().front()->SetVertexValue(CGeoVector(-5, 0, 0)); // posts no change
-    EXPECT_TRUE(Notices("bounds"));
+    EXPECT_EQ(support::BrokenInvariant(object, false) + finding(object), "");
 }
 
 } // namespace

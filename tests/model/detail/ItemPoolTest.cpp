@@ -82,14 +82,6 @@ TEST(ItemPool, ItemsOfDerivedClassesAndItemsOfTheClassLiveSideBySide) {
     Churn(2, 50);
 }
 
-TEST(ItemPool, SeparateModelsOnSeparateThreads) {
-    std::vector<std::thread> threads;
-    for (unsigned t = 0; t < 4; ++t)
-        threads.emplace_back(Churn, 10 + t, 40);
-    for (std::thread& thread : threads)
-        thread.join();
-}
-
 TEST(ItemPool, AModelBuiltOnOneThreadIsDeletedOnAnother) {
     auto* object = new MgObject;
     std::thread([object] { shapes::Grid(*object, 60, 60)->RebuildEdges(); }).join();
