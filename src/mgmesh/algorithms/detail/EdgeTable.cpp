@@ -28,7 +28,7 @@ EdgeTable::EdgeTable(const MgFace& face)
     // higher end, so that ordering a group by entry puts the sides of an edge together in
     // facet order without looking at the corners again.
     const std::uint32_t sides = std::uint32_t(m_corners.size()), count = NumVertices();
-    std::vector<std::uint32_t> start(std::size_t(count) + 1, 0);
+    LargeArray<std::uint32_t> start(std::size_t(count) + 1, 0);
     for (std::uint32_t s = 0; s < sides; ++s) {
         const std::uint32_t a = From(s), b = To(s);
         if (a != npos && b != npos && a != b)
@@ -38,7 +38,7 @@ EdgeTable::EdgeTable(const MgFace& face)
         start[n + 1] += start[n];
     m_entries.resize(start[count]);
     {
-        std::vector<std::uint32_t> cursor(start.begin(), start.end() - 1);
+        LargeArray<std::uint32_t> cursor(start.begin(), start.end() - 1);
         for (std::uint32_t s = 0; s < sides; ++s) {
             const std::uint32_t a = From(s), b = To(s);
             if (a != npos && b != npos && a != b)
@@ -100,7 +100,7 @@ void EdgeTable::NumberList(const MgVertexList& vertices) {
     }
     m_runs.clear();
     // a list the runs do not serve: every vertex by its hash, each listed vertex once
-    std::vector<MgVertex*> listed;
+    LargeArray<MgVertex*> listed;
     listed.swap(m_vertices);
     m_vertices.reserve(listed.size());
     for (MgVertex* v : listed)

@@ -6,6 +6,7 @@
 
 #include "mgmesh/Export.h"
 #include "mgmesh/model/MgLists.h"
+#include "mgmesh/model/detail/LargeArray.h"
 
 class MgFace;
 class MgFacet;
@@ -68,16 +69,16 @@ private:
     std::uint32_t Number(MgVertex* v);
     std::uint32_t Hashed(MgVertex* v);
 
-    std::vector<MgVertex*> m_vertices;
-    std::vector<MgFacet*> m_facets;
-    std::vector<std::uint32_t> m_corners; // per side, its start vertex
-    std::vector<Run> m_runs;              // by address; empty when the runs do not serve
-    std::vector<std::uint32_t> m_slots;   // open addressing: vertex number + 1, or 0
-    std::uint32_t m_firstHashed = 0;      // the vertices from this number on are hashed
+    LargeArray<MgVertex*> m_vertices;
+    LargeArray<MgFacet*> m_facets;
+    LargeArray<std::uint32_t> m_corners; // per side, its start vertex
+    LargeArray<Run> m_runs;              // by address; empty when the runs do not serve
+    LargeArray<std::uint32_t> m_slots;   // open addressing: vertex number + 1, or 0
+    std::uint32_t m_firstHashed = 0;     // the vertices from this number on are hashed
     std::size_t m_hashed = 0;
     // per entry: the edge's higher end << 32 | side << 1 | runs up; edge by edge
-    std::vector<std::uint64_t> m_entries;
-    std::vector<std::uint32_t> m_edgeStart; // per edge, its first entry; then the end
+    LargeArray<std::uint64_t> m_entries;
+    LargeArray<std::uint32_t> m_edgeStart; // per edge, its first entry; then the end
 };
 
 /// Facet groups joined through shared edges: a union-find over facet numbers.
@@ -100,7 +101,7 @@ public:
     }
 
 private:
-    std::vector<std::uint32_t> m_parent;
+    LargeArray<std::uint32_t> m_parent;
 };
 
 } // namespace mgmesh::detail

@@ -53,7 +53,7 @@ EdgeVertexGrid::EdgeVertexGrid(const MgEdgeList& edges, float radius) : m_radius
     // infinite width and so a single cell.
     m_cell = std::max({double(radius) * 1.001, extent / kMaxCellNumber, 1e-15});
 
-    std::vector<CellKey> keys(m_spots.size());
+    LargeArray<CellKey> keys(m_spots.size());
     for (std::size_t i = 0; i < m_spots.size(); ++i) {
         CellOf((*m_spots[i].at)->Vertex(), keys[i]);
         ++m_cells[keys[i]].end; // counted first, placed below

@@ -8,6 +8,7 @@
 
 #include "mgmesh/geometry/CGeoVector.h"
 #include "mgmesh/model/MgLists.h"
+#include "mgmesh/model/detail/LargeArray.h"
 
 namespace mgmesh::detail {
 
@@ -49,10 +50,10 @@ private:
     std::uint32_t NextFree(std::uint32_t i); // the first index >= i whose vertex may be free
 
     float m_radius;
-    double m_cell = 0;                   // cell width, at least the radius
-    std::vector<Spot> m_spots;           // in walk order
-    std::vector<std::uint32_t> m_sorted; // spot numbers by cell, walk order in a cell
-    std::vector<std::uint32_t> m_skip;   // per sorted index, a later index to go on from
+    double m_cell = 0;                  // cell width, at least the radius
+    LargeArray<Spot> m_spots;           // in walk order
+    LargeArray<std::uint32_t> m_sorted; // spot numbers by cell, walk order in a cell
+    LargeArray<std::uint32_t> m_skip;   // per sorted index, a later index to go on from
     std::unordered_map<CellKey, Range, CellHash> m_cells;
 };
 

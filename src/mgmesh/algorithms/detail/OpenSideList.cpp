@@ -62,13 +62,13 @@ void OpenSideList::MatchSides() {
         std::uint8_t fromLow; // runs from the group's vertex
         std::uint8_t partner; // the direction of the sides it can be matched with
     };
-    std::vector<std::uint32_t> start(vertices + 1, 0);
+    LargeArray<std::uint32_t> start(vertices + 1, 0);
     for (std::uint32_t s = 0; s < sides; ++s)
         ++start[std::min(From(s), To(s)) + 1];
     for (std::uint32_t n = 0; n < vertices; ++n)
         start[n + 1] += start[n];
-    std::vector<std::uint32_t> cursor(start.begin(), start.end() - 1);
-    std::vector<Record> groups(sides);
+    LargeArray<std::uint32_t> cursor(start.begin(), start.end() - 1);
+    LargeArray<Record> groups(sides);
     for (std::uint32_t s = 0; s < sides; ++s) {
         const std::uint32_t a = From(s), b = To(s), low = std::min(a, b);
         const std::uint8_t fromLow = a == low;
@@ -80,8 +80,8 @@ void OpenSideList::MatchSides() {
     // Within a group, a table by the other end vertex queues the sides of each pair that wait
     // for a partner, oldest first; they all run the same way, or a partner would have taken
     // them.
-    std::vector<std::uint32_t> head(vertices, npos), tail(vertices, npos), next(sides);
-    std::vector<std::uint8_t> waiting(vertices, 0); // the direction of the queued sides
+    LargeArray<std::uint32_t> head(vertices, npos), tail(vertices, npos), next(sides);
+    LargeArray<std::uint8_t> waiting(vertices, 0); // the direction of the queued sides
     for (std::uint32_t low = 0; low < vertices; ++low) {
         const std::uint32_t begin = start[low], end = start[low + 1];
         for (std::uint32_t k = begin; k < end; ++k) {

@@ -8,6 +8,7 @@
 
 #include "mgmesh/geometry/CGeoVector.h"
 #include "mgmesh/model/MgLists.h"
+#include "mgmesh/model/detail/LargeArray.h"
 
 namespace mgmesh::detail {
 
@@ -55,14 +56,14 @@ private:
     // stable counting sort of the sides that are still open by a per-side key
     template <class Key> void Sort(Key key);
 
-    std::vector<MgVertex*> m_vertices;
-    std::vector<MgFacet*> m_facets;
-    std::vector<std::uint32_t> m_from;  // per side, its start vertex
-    std::vector<std::uint8_t> m_gone;   // per side: matched, or taken from the list
-    std::vector<std::uint32_t> m_start; // per vertex, where its run of sorted sides begins
-    std::vector<std::uint32_t> m_sorted;
-    std::vector<std::uint32_t> m_head; // per vertex, the next of its open sides to take
-    std::uint32_t m_first = 0;         // no open side comes before this one
+    LargeArray<MgVertex*> m_vertices;
+    LargeArray<MgFacet*> m_facets;
+    LargeArray<std::uint32_t> m_from;  // per side, its start vertex
+    LargeArray<std::uint8_t> m_gone;   // per side: matched, or taken from the list
+    LargeArray<std::uint32_t> m_start; // per vertex, where its run of sorted sides begins
+    LargeArray<std::uint32_t> m_sorted;
+    LargeArray<std::uint32_t> m_head; // per vertex, the next of its open sides to take
+    std::uint32_t m_first = 0;        // no open side comes before this one
 };
 
 } // namespace mgmesh::detail

@@ -4,12 +4,6 @@
 #include <cstdint>
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 #else
 #include <sys/mman.h>
@@ -41,6 +35,14 @@ void UnmapChunk(void* chunk, std::size_t) noexcept {
     VirtualFree(chunk, 0, MEM_RELEASE);
 }
 
+void* MapLargeBlock(std::size_t bytes) noexcept {
+    return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void UnmapLargeBlock(void* block, std::size_t) noexcept {
+    VirtualFree(block, 0, MEM_RELEASE);
+}
+
 #else
 
 void* MapAlignedChunk(std::size_t bytes) noexcept {
@@ -66,6 +68,42 @@ void* MapAlignedChunk(std::size_t bytes) noexcept {
 
 void UnmapChunk(void* chunk, std::size_t bytes) noexcept {
     munmap(chunk, bytes);
+}
+
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+
+std::size_t HugePages(std::size_t bytes) {
+    return (bytes + kHugePage - 1) & ~(kHugePage - 1);
+}
+
+} // namespace
+
+void* MapLargeBlock(std::size_t bytes) noexcept {
+    // a huge page more than the block, so that it can start on a huge page's border
+    const std::size_t size = HugePages(bytes);
+    if (size < bytes || size + kHugePage < size)
+        return nullptr;
+    void* raw =
+        mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+        return nullptr;
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (start + kHugePage - 1) & ~std::uintptr_t(kHugePage - 1);
+    if (aligned > start)
+        munmap(raw, aligned - start);
+    if (aligned + size < start + size + kHugePage)
+        munmap(reinterpret_cast<void*>(aligned + size), start + kHugePage - aligned);
+    void* block = reinterpret_cast<void*>(aligned);
+#ifdef MADV_HUGEPAGE
+    madvise(block, size, MADV_HUGEPAGE);
+#endif
+    return block;
+}
+
+void UnmapLargeBlock(void* block, std::size_t bytes) noexcept {
+    munmap(block, HugePages(bytes));
 }
 
 #endif

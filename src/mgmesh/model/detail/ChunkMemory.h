@@ -1,4 +1,5 @@
-// Memory for the item pools' chunks straight from the system, aligned to its own size (internal).
+// Memory straight from the system: the item pools' chunks, aligned to their own size, and the
+// blocks of large arrays (internal).
 #pragma once
 
 #include <cstddef>
@@ -10,5 +11,12 @@ namespace mgmesh::detail {
 void* MapAlignedChunk(std::size_t bytes) noexcept;
 /// Gives back a chunk that MapAlignedChunk returned for the same `bytes`.
 void UnmapChunk(void* chunk, std::size_t bytes) noexcept;
+
+/// `bytes` of zero-filled memory for one large array, in huge pages where the system gives
+/// them on request (a fresh process then faults in one page a 2 MiB instead of 512); null
+/// when the system has none.
+void* MapLargeBlock(std::size_t bytes) noexcept;
+/// Gives back a block that MapLargeBlock returned for the same `bytes`.
+void UnmapLargeBlock(void* block, std::size_t bytes) noexcept;
 
 } // namespace mgmesh::detail

@@ -171,7 +171,7 @@ void VertexLookup::InsertClose(MgVertex* v) {
 
 void VertexLookup::GrowCells() {
     m_missSlot = kNoSlot;
-    std::vector<CellSlot> old(2 * m_cellSlots.size(), CellSlot{CGeoVector(), kNone});
+    LargeArray<CellSlot> old(2 * m_cellSlots.size(), CellSlot{CGeoVector(), kNone});
     old.swap(m_cellSlots);
     const std::size_t mask = m_cellSlots.size() - 1;
     for (const CellSlot& slot : old) {

@@ -8,6 +8,7 @@
 #include "mgmesh/Export.h"
 #include "mgmesh/geometry/CGeoVector.h"
 #include "mgmesh/model/detail/BlockArray.h"
+#include "mgmesh/model/detail/LargeArray.h"
 
 class MgFace;
 class MgVertex;
@@ -83,13 +84,13 @@ private:
     bool m_stale = false;
     MgVertex* m_pending = nullptr; // registered, position not yet set
 
-    std::vector<MgVertex*> m_exactVertices;  // the first vertex at each position
-    std::vector<std::uint32_t> m_exactSlots; // entry numbers into m_exactVertices
+    LargeArray<MgVertex*> m_exactVertices;  // the first vertex at each position
+    LargeArray<std::uint32_t> m_exactSlots; // entry numbers into m_exactVertices
     // the close index's entries in the order of the vertex list, and for each the entry
     // added before it to the same cell
     BlockArray<MgVertex*> m_closeVertices;
     BlockArray<std::uint32_t> m_closePrevious;
-    std::vector<CellSlot> m_cellSlots;
+    LargeArray<CellSlot> m_cellSlots;
     std::size_t m_cells = 0;
     // where the last FindClose that found nothing would put a vertex at its point: a load
     // adds that vertex next, and its insertion need not look for the slot again
