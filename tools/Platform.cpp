@@ -26,6 +26,26 @@ std::string Reason() {
 
 } // namespace
 
+void PreferHugePages(char** argv) {
+#if defined(__linux__) && defined(__GLIBC__)
+    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    const std::string before = tunables ? tunables : "";
+    if (before.find("glibc.malloc.hugetlb") != std::string::npos)
+        return; // told already, or run again already
+    const std::string wanted = (before.empty() ? "" : before + ":") + "glibc.malloc.hugetlb=1";
+    if (setenv("GLIBC_TUNABLES", wanted.c_str(), 1) != 0)
+        return;
+    execv("/proc/self/exe", argv);
+    // not run again: the environment as it was
+    if (tunables)
+        setenv("GLIBC_TUNABLES", before.c_str(), 1);
+    else
+        unsetenv("GLIBC_TUNABLES");
+#else
+    (void)argv;
+#endif
+}
+
 #ifdef _WIN32
 
 bool ErrorIsTerminal() {

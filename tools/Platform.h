@@ -1,11 +1,19 @@
 // What mgtool asks of the operating system that POSIX systems and Windows do differently: the
-// terminal test, binary standard streams, and temporary files renamed over their targets.
+// heap's pages, the terminal test, binary standard streams, and temporary files renamed over
+// their targets.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
 namespace mgtool::platform {
+
+/// Runs this program again with the C library's heap in huge pages where that library asks
+/// for them only when told (glibc's "glibc.malloc.hugetlb" tunable), unless the environment
+/// already says how; returns where the system cannot, and the tool goes on as it is. A model
+/// of a million facets lives in many small heap blocks, and a fresh process pays for every
+/// page of them it touches first.
+void PreferHugePages(char** argv);
 
 /// Whether standard error is a terminal (the progress bar and the viewer's help go there).
 bool ErrorIsTerminal();

@@ -11,6 +11,7 @@
 #include "Commands.h"
 #include "Errors.h"
 #include "Help.h"
+#include "Platform.h"
 
 namespace mgtool {
 namespace {
@@ -316,6 +317,7 @@ int ReportFailure(const std::string& file, const std::string& message) {
 
 int main(int argc, char** argv) {
     using namespace mgtool;
+    platform::PreferHugePages(argv);
     if (argc < 2) {
         std::fputs(kUsage, stderr);
         return kExitUsage;
