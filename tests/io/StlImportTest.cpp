@@ -40,12 +40,16 @@ TEST(StlImport, AcceptsWhatCommonToolsWriteAndSaysWhere) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     std::string nan = "solid\n" + kFacet + "endsolid\n";
     nan.replace(nan.find("0 0 1"), 5, "nan nan nan");
+    std::string thin = "solid\n" + kFacet + "endsolid\n"; // long on x alone: not small
+    thin.replace(thin.find("vertex 1 0 0"), 12, "vertex 4 0 0");
+    thin.replace(thin.find("vertex 0 1 0"), 12, "vertex 0 .5 0");
     const struct {
         std::string bytes;
         std::string messages;
         int faces, facets;
     } cases[] = {
         {upper, "", 1, 1},
+        {thin, "", 1, 1},
         {"solid a\n" + kFacet + "endsolid a\nsolid b\n" + kFacet + kFacet + "endsolid b\n", "", 2,
          3},
         {"solid\n" + kFacet, "warning line 9, column 1: no \"endsolid\" at the end\n", 1, 1},

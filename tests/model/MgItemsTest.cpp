@@ -103,6 +103,14 @@ TEST(MgFacet, StartsEmptyAndReversesInPlace) {
     EXPECT_EQ(f->Neighbor(1), g);
     EXPECT_FLOAT_EQ(f->Area(), 0.5f);
     EXPECT_EQ(f->Normal(), CGeoVector(0, 0, 1));
+    for (int empty = 0; empty < 3; ++empty) { // a facet with an empty slot has no extent
+        MgFacet* partial = face->NewFacet();
+        for (int i = 0; i < 3; ++i)
+            partial->SetVertex(i, i == empty ? nullptr : slots[i]);
+        EXPECT_EQ(partial->Normal(), CGeoVector());
+        EXPECT_EQ(partial->Area(), 0.0f);
+        delete partial;
+    }
 }
 
 TEST(MgFacet, NeighbourBookkeeping) {
@@ -129,10 +137,10 @@ TEST(MgFacet, NeighbourBookkeeping) {
     EXPECT_EQ(g->Neighbor(1), nullptr);
     EXPECT_EQ(h->Neighbor(0), nullptr);
 
-    f->SetNeighbor(1, g, 0);
+    f->SetNeighbor(0, g, 1);
     f->ReplaceNeighbor(g, g); // replacing a facet by itself leaves it unlinked
-    EXPECT_EQ(f->Neighbor(1), nullptr);
-    EXPECT_EQ(g->Neighbor(0), nullptr);
+    EXPECT_EQ(f->Neighbor(0), nullptr);
+    EXPECT_EQ(g->Neighbor(1), nullptr);
 
     // a deleted facet takes its links with it, one-sided ones pointing at it included
     f->SetNeighbor(1, h, 2);
