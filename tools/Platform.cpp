@@ -35,7 +35,13 @@ void PreferHugePages(char** argv) {
     const std::string wanted = (before.empty() ? "" : before + ":") + "glibc.malloc.hugetlb=1";
     if (setenv("GLIBC_TUNABLES", wanted.c_str(), 1) != 0)
         return;
-    execv("/proc/self/exe", argv);
+    // by its own path, so that the process keeps its name
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length > 0) {
+        self[length] = '\0';
+        execv(self, argv);
+    }
     // not run again: the environment as it was
     if (tunables)
         setenv("GLIBC_TUNABLES", before.c_str(), 1);

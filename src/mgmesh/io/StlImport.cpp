@@ -1,7 +1,6 @@
 // mgmesh::ImportSTL: the lenient STL import.
 #include "mgmesh/io/StlImport.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include "mgmesh/detail/VertexMerging.h"
 #include "mgmesh/io/MyProgressNotify.h"
 #include "mgmesh/io/detail/FormatIo.h"
+#include "mgmesh/io/detail/NumberScan.h"
 #include "mgmesh/io/detail/ToleranceMerge.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgFacet.h"
@@ -28,8 +28,8 @@ constexpr int kStepsPerFacet = 7; // the lines of a facet's ASCII form, as LoadS
 bool SameWord(std::string_view word, std::string_view keyword) {
     if (word.size() != keyword.size())
         return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(word[i])) != keyword[i])
+    for (std::size_t i = 0; i < word.size(); ++i) // keywords are lower-case ASCII letters
+        if ((word[i] >= 'A' && word[i] <= 'Z' ? word[i] + ('a' - 'A') : word[i]) != keyword[i])
             return false;
     return true;
 }
@@ -97,12 +97,12 @@ public:
 
     // The next word, empty at the end; `place` gets where it starts.
     std::string_view Next(ImportIssue& place) {
-        while (m_pos < m_text.size() && std::isspace(static_cast<unsigned char>(m_text[m_pos])))
+        while (m_pos < m_text.size() && detail::IsSpace(m_text[m_pos]))
             Advance();
         place.line = m_line;
         place.column = static_cast<long long>(m_pos - m_lineStart) + 1;
         const std::size_t start = m_pos;
-        while (m_pos < m_text.size() && !std::isspace(static_cast<unsigned char>(m_text[m_pos])))
+        while (m_pos < m_text.size() && !detail::IsSpace(m_text[m_pos]))
             ++m_pos;
         return m_text.substr(start, m_pos - start);
     }
@@ -271,7 +271,7 @@ void WarnIfSmall(const MgObject& object, float tolerance, ImportResult& result) 
 
 bool StartsWithSolid(std::string_view bytes) {
     std::size_t start = 0;
-    while (start < bytes.size() && std::isspace(static_cast<unsigned char>(bytes[start])))
+    while (start < bytes.size() && detail::IsSpace(bytes[start]))
         ++start;
     return SameWord(bytes.substr(start, 5), "solid");
 }
