@@ -65,6 +65,19 @@ FileBytes::FileBytes(const std::string& path) {
     m_view = m_copy;
 }
 
+void FileBytes::Release(std::size_t bytes) const {
+#ifndef _WIN32
+    const long page = sysconf(_SC_PAGESIZE);
+    if (!m_mapped || page <= 0)
+        return;
+    const std::size_t whole = bytes < m_mappedSize ? bytes - bytes % std::size_t(page) : 0;
+    if (whole > 0)
+        madvise(m_mapped, whole, MADV_DONTNEED); // the page cache keeps them
+#else
+    (void)bytes;
+#endif
+}
+
 FileBytes::~FileBytes() {
 #ifndef _WIN32
     if (m_mapped)

@@ -18,6 +18,10 @@ public:
     FileBytes& operator=(const FileBytes&) = delete;
 
     std::string_view View() const { return m_view; }
+    /// Gives back the memory of the first `bytes` of a mapped file, which a reader has passed
+    /// and will not read again (reading them again still gives the file's bytes); does nothing
+    /// for a copy.
+    void Release(std::size_t bytes) const;
 
 private:
     std::string m_copy;

@@ -16,6 +16,7 @@
 
 #include "Errors.h"
 #include "FileBytes.h"
+#include "Platform.h"
 #include "Progress.h"
 
 namespace mgtool {
@@ -294,10 +295,13 @@ std::unique_ptr<Model> LoadModel(const std::string& path, bool progress, float t
     const FileBytes file(path);
     const std::string_view bytes = file.View();
     model->format = DetectFormat(path, bytes);
-    // a binary STL reports seven steps a facet, as the lines of its ASCII form
+    // a binary STL reports seven steps a facet, as the lines of its ASCII form; the lines are
+    // counted only for a bar that shows, since counting reads the whole file ahead of the load
+    const bool shown = progress && platform::ErrorIsTerminal();
     ProgressBar bar("loading " + path, model->format == Format::StlBinary
                                            ? 7 * long((bytes.size() - 84) / 50)
-                                           : CountLines(bytes));
+                                       : shown ? CountLines(bytes)
+                                               : 0);
     MyProgressNotify* receiver = progress ? bar.Receiver() : nullptr;
     StringBuffer buffer(bytes);
     std::istream in(&buffer);
@@ -318,6 +322,7 @@ std::unique_ptr<Model> LoadModel(const std::string& path, bool progress, float t
         model->name = model->format == Format::StlAscii ? StlName(bytes, path) : Stem(path);
         mgmesh::ImportOptions options;
         options.tolerance = tolerance;
+        options.released = [&file](std::size_t bytes) { file.Release(bytes); };
         options.form = model->format == Format::StlAscii ? mgmesh::ImportOptions::Text
                                                          : mgmesh::ImportOptions::Binary;
         Report(path, mgmesh::ImportSTL(*model->object, bytes, options, receiver));

@@ -1,6 +1,8 @@
 // What a lenient import reports: its warnings and its error, each with its place in the file.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,9 @@ struct ImportOptions {
     float tolerance = 0.01f;
     /// Whether the input is text or binary STL; Decide applies the rule of LoadAnySTL.
     enum Form { Decide, Text, Binary } form = Decide;
+    /// Called now and then, when set, with how many leading bytes of the input the import will
+    /// not read again: a caller that maps a large file can give those pages back as it goes.
+    std::function<void(std::size_t)> released;
 };
 
 /// What an import did: the warnings in file order, and the error that stopped it, if any.

@@ -24,6 +24,7 @@ namespace {
 constexpr std::size_t kHeader = 84;
 constexpr std::size_t kFacetBytes = 50;
 constexpr int kStepsPerFacet = 7; // the lines of a facet's ASCII form, as LoadSTL counts
+constexpr std::size_t kReleaseStep = std::size_t(8) << 20;
 
 bool SameWord(std::string_view word, std::string_view keyword) {
     if (word.size() != keyword.size())
@@ -47,6 +48,13 @@ public:
         m_face = m_object.NewFace();
         m_face->SetGeoFaceId(m_faces++);
         m_merge = std::make_unique<detail::ToleranceMerge>(m_face, m_options.tolerance);
+    }
+    // Tells the caller, every few MiB, that the bytes before `position` are done with.
+    void Passed(std::size_t position) {
+        if (m_options.released && position - m_released >= kReleaseStep) {
+            m_released = position;
+            m_options.released(position);
+        }
     }
     bool HasFace() const { return m_face != nullptr; }
 
@@ -81,6 +89,7 @@ private:
 
     MgObject& m_object;
     const ImportOptions& m_options;
+    std::size_t m_released = 0;
     MyProgressNotify* m_progress;
     ImportResult& m_result;
     MgFace* m_face = nullptr;
@@ -106,6 +115,7 @@ public:
             ++m_pos;
         return m_text.substr(start, m_pos - start);
     }
+    std::size_t Position() const { return m_pos; }
     // Passes over the rest of the line (a solid's name).
     void SkipLine() {
         while (m_pos < m_text.size() && m_text[m_pos] != '\n')
@@ -176,6 +186,7 @@ void ReadText(std::string_view text, Builder& builder, ImportResult& result) {
             Expect(words, "endloop");
             Expect(words, "endfacet");
             builder.Facet(normal, corners, place);
+            builder.Passed(words.Position());
         } else if (inSolid && SameWord(word, "endsolid")) {
             words.SkipLine();
             inSolid = false;
@@ -231,6 +242,7 @@ void ReadBinary(std::string_view bytes, Builder& builder, ImportResult& result) 
         place.offset = static_cast<long long>(p - data);
         place.facet = static_cast<long long>(k);
         builder.Facet(at(0), corners, place);
+        builder.Passed(std::size_t(p - data));
     }
 }
 
