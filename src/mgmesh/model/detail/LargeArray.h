@@ -34,10 +34,11 @@ template <class T> struct LargeAllocator {
         return static_cast<T*>(::operator new(bytes));
     }
     void deallocate(T* p, std::size_t n) noexcept {
-        const std::size_t bytes = n * sizeof(T);
 #ifndef MGMESH_PLAIN_ITEMS
-        if (bytes >= kLargeBytes)
-            return UnmapLargeBlock(p, bytes);
+        if (n * sizeof(T) >= kLargeBytes)
+            return UnmapLargeBlock(p, n * sizeof(T));
+#else
+        (void)n;
 #endif
         ::operator delete(p);
     }
