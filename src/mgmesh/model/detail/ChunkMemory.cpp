@@ -45,31 +45,6 @@ void UnmapLargeBlock(void* block, std::size_t) noexcept {
 
 #else
 
-void* MapAlignedChunk(std::size_t bytes) noexcept {
-    // twice the size, so that an aligned chunk lies inside; the rest is given back at once
-    void* raw =
-        mmap(nullptr, 2 * bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED)
-        return nullptr;
-    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw);
-    const std::uintptr_t aligned = (start + bytes - 1) & ~(std::uintptr_t(bytes) - 1);
-    if (aligned > start)
-        munmap(raw, aligned - start);
-    if (aligned + bytes < start + 2 * bytes)
-        munmap(reinterpret_cast<void*>(aligned + bytes), start + 2 * bytes - (aligned + bytes));
-    void* chunk = reinterpret_cast<void*>(aligned);
-#ifdef MADV_HUGEPAGE
-    // one huge page for the chunk where the system gives them on request: a fresh process then
-    // faults in one page instead of 512
-    madvise(chunk, bytes, MADV_HUGEPAGE);
-#endif
-    return chunk;
-}
-
-void UnmapChunk(void* chunk, std::size_t bytes) noexcept {
-    munmap(chunk, bytes);
-}
-
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
@@ -78,28 +53,42 @@ std::size_t HugePages(std::size_t bytes) {
     return (bytes + kHugePage - 1) & ~(kHugePage - 1);
 }
 
-} // namespace
-
-void* MapLargeBlock(std::size_t bytes) noexcept {
-    // a huge page more than the block, so that it can start on a huge page's border
-    const std::size_t size = HugePages(bytes);
-    if (size < bytes || size + kHugePage < size)
+// `size` bytes at a multiple of `alignment` (a power of two, a multiple of the page size),
+// advised to be backed by huge pages where the system gives them on request: a fresh process
+// then faults in one page a 2 MiB instead of 512. Maps `alignment` more, so that an aligned
+// block lies inside, and gives the rest back at once.
+void* MapAligned(std::size_t size, std::size_t alignment) noexcept {
+    if (size + alignment < size)
         return nullptr;
     void* raw =
-        mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        mmap(nullptr, size + alignment, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED)
         return nullptr;
     const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw);
-    const std::uintptr_t aligned = (start + kHugePage - 1) & ~std::uintptr_t(kHugePage - 1);
+    const std::uintptr_t aligned = (start + alignment - 1) & ~std::uintptr_t(alignment - 1);
     if (aligned > start)
         munmap(raw, aligned - start);
-    if (aligned + size < start + size + kHugePage)
-        munmap(reinterpret_cast<void*>(aligned + size), start + kHugePage - aligned);
+    munmap(reinterpret_cast<void*>(aligned + size), start + alignment - aligned);
     void* block = reinterpret_cast<void*>(aligned);
 #ifdef MADV_HUGEPAGE
     madvise(block, size, MADV_HUGEPAGE);
 #endif
     return block;
+}
+
+} // namespace
+
+void* MapAlignedChunk(std::size_t bytes) noexcept {
+    return MapAligned(bytes, bytes);
+}
+
+void UnmapChunk(void* chunk, std::size_t bytes) noexcept {
+    munmap(chunk, bytes);
+}
+
+void* MapLargeBlock(std::size_t bytes) noexcept {
+    const std::size_t size = HugePages(bytes);
+    return size < bytes ? nullptr : MapAligned(size, kHugePage);
 }
 
 void UnmapLargeBlock(void* block, std::size_t bytes) noexcept {
