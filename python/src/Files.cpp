@@ -107,10 +107,14 @@ void LoadFile(ModelObject& object, const std::string& path, const LoadOptions& o
     const std::string bytes = ReadFile(path);
     ByteBuffer buffer(bytes);
     std::istream in(&buffer);
-    if (format == "stl" && !options.strict) {
+    const bool lenient = !options.strict && (format == "stl" || format == "obj" || format == "ply");
+    if (lenient) {
         mgmesh::ImportOptions import;
         import.tolerance = options.tolerance;
-        const mgmesh::ImportResult result = mgmesh::ImportSTL(object, bytes, import);
+        const mgmesh::ImportResult result = format == "stl"
+                                                ? mgmesh::ImportSTL(object, bytes, import)
+                                            : format == "obj" ? mgmesh::ImportOBJ(object, in)
+                                                              : mgmesh::ImportPLY(object, in);
         for (const mgmesh::ImportIssue& warning : result.warnings)
             warnings.push_back(warning.Describe());
         if (result.failed)

@@ -75,11 +75,12 @@ Reads a model file. The format comes from the extension (any case) unless `forma
 object; a multi-part "scb2" file needs load_multi) or "trg". Edges are not derived: call
 Face.rebuild_edges() where neighbour links or boundary loops are needed.
 
-STL is read by the lenient import: any keyword case, several solids (a face each), bad
-normals, counts that disagree with the size; corners merge within `tolerance` on every axis.
-What it accepted arrives as mgmesh.LoadWarning warnings ("PATH: line 3, column 1: ...").
-With strict=True, STL is read exactly as the library's LoadAnySTL reads it (merging within
-0.01), without warnings.
+STL, OBJ and PLY are read by the lenient imports: for STL any keyword case, several solids
+(a face each), bad normals, counts that disagree with the size, corners merged within
+`tolerance` on every axis; for OBJ and PLY faces with bad indices skipped, polygons as fans,
+truncated data kept. What they accepted arrives as mgmesh.LoadWarning warnings ("PATH: line
+3, column 1: ..."). With strict=True, they are read exactly as the library's LoadAnySTL,
+LoadOBJ and LoadPLY read them (STL merging within 0.01), without warnings.
 
 Raises mgmesh.Error with the reader's text for bad input (for the lenient import, with the
 place: "line 12, column 5: ..."), OSError when the file cannot be read.)";

@@ -199,7 +199,12 @@ def test_bad_input_raises_the_library_text(tmp_path):
     for name, (text, message) in cases.items():
         (tmp_path / name).write_bytes(text)
         with pytest.raises(mgmesh.Error, match=message):
-            mgmesh.load(tmp_path / name)
+            mgmesh.load(tmp_path / name, strict=not name.endswith(".stl"))
+    # the lenient OBJ and PLY imports skip what they cannot read and say where
+    with pytest.warns(mgmesh.LoadWarning, match="bad.obj: line 2, column 5: 1 face"):
+        assert mgmesh.load(tmp_path / "bad.obj").num_facets == 0
+    with pytest.raises(mgmesh.Error, match="^line 4"):
+        mgmesh.load(tmp_path / "bad.ply")
     binary = bytearray(84 + 50)
     binary[80] = 2  # two facets counted, one there
     (tmp_path / "short.stl").write_bytes(bytes(binary))
