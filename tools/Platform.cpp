@@ -32,6 +32,9 @@ void PreferHugePages(char** argv) {
     const std::string before = tunables ? tunables : "";
     if (before.find("glibc.malloc.hugetlb") != std::string::npos)
         return; // told already, or run again already
+    const char* preload = std::getenv("LD_PRELOAD");
+    if (preload && std::strstr(preload, "vgpreload"))
+        return; // under valgrind, which would not follow the program into its new image
     const std::string wanted = (before.empty() ? "" : before + ":") + "glibc.malloc.hugetlb=1";
     if (setenv("GLIBC_TUNABLES", wanted.c_str(), 1) != 0)
         return;

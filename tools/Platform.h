@@ -10,7 +10,8 @@ namespace mgtool::platform {
 
 /// Runs this program again with the C library's heap in huge pages where that library asks
 /// for them only when told (glibc's "glibc.malloc.hugetlb" tunable), unless the environment
-/// already says how; returns where the system cannot, and the tool goes on as it is. A model
+/// already says how or the program runs under valgrind; returns where the system cannot, and
+/// the tool goes on as it is. A model
 /// of a million facets lives in many small heap blocks, and a fresh process pays for every
 /// page of them it touches first.
 void PreferHugePages(char** argv);
