@@ -107,39 +107,14 @@ TEST_P(Corpus, LoadsAndRebuildsAsTheReferenceModelSays) {
     EXPECT_EQ(Join(byNeighbours), Value(rebuild, "facets_by_neighbours_set"));
 }
 
-// The report against figures from the file's own text: corners told apart by their exact
-// positions, which is how the loader merged them wherever no corner moved onto another
-// position; elsewhere the loader's vertex identity is taken.
-TEST_P(Corpus, ReportsWhatTheTextHolds) {
+// The report against the plain computation over the loaded vertices (whose merging the test
+// above checks against the reference), and the reference's count of degenerate facets.
+TEST_P(Corpus, ReportsWhatThePlainComputationGives) {
     const std::string json = testsupport::ReadFile(kDir + GetParam() + ".expected.json");
-    const std::string bytes = testsupport::ReadFile(kDir + GetParam());
     MgObject object;
-    std::istringstream in(bytes);
+    std::istringstream in(testsupport::ReadFile(kDir + GetParam()));
     io::Thrown([&] { object.LoadSTL(in); });
-    const MgFace* face = object.FaceList().front();
-    support::PlainReport plain;
-    if (Value(json, "corners_merged_onto_other_position") == "0") {
-        std::map<std::array<float, 3>, int> numbers;
-        std::vector<std::array<double, 3>> points;
-        std::vector<std::array<int, 3>> facets;
-        std::istringstream text(bytes);
-        std::string word;
-        std::array<float, 3> p;
-        for (int corner = 0; corner < 3 * face->NumFacets() && text >> word;) {
-            if (word != "vertex" || !(text >> p[0] >> p[1] >> p[2]))
-                continue;
-            const auto [at, added] = numbers.emplace(p, int(points.size()));
-            if (added)
-                points.push_back({p[0], p[1], p[2]});
-            if (corner % 3 == 0)
-                facets.emplace_back();
-            facets.back()[corner++ % 3] = at->second;
-        }
-        ASSERT_EQ(points.size(), std::size_t(face->NumVertices()));
-        plain = support::PlainReportOf(points, facets);
-    } else {
-        plain = support::PlainReportOf(face);
-    }
+    const support::PlainReport plain = support::PlainReportOf(object.FaceList().front());
     const mgmesh::MeshReport report = mgmesh::ReportMesh(object);
     EXPECT_EQ(std::to_string(report.shells) + " shells, " + std::to_string(report.openEdges) +
                   " open, " + std::to_string(report.nonManifoldEdges) + " non-manifold, " +

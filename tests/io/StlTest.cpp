@@ -69,23 +69,6 @@ std::string Binary(const std::vector<Triangle>& triangles, const std::string& he
     return s;
 }
 
-// The triangles of an ASCII file, as far as its blocks read.
-std::vector<Triangle> Parse(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<Triangle> triangles;
-    std::string word;
-    in.ignore(1024, '\n');
-    Triangle t;
-    while (in >> word && word == "facet" &&
-           in >> word >> t[0].x >> t[0].y >> t[0].z >> word >> word) {
-        for (int i = 1; i < 4; ++i)
-            in >> word >> t[i].x >> t[i].y >> t[i].z;
-        if (in >> word >> word)
-            triangles.push_back(t);
-    }
-    return triangles;
-}
-
 enum How { kText, kBinary, kAny };
 
 // The thrown text, progress steps and model of a load; `chunked`, from a stream that cannot seek.
@@ -231,10 +214,6 @@ TEST(BinaryStlReader, BuildsWhatTheTextReaderBuildsFromTheSameValues) {
     std::vector<std::vector<Triangle>> sets = {{}};
     for (unsigned seed = 1; seed <= 40; ++seed)
         sets.push_back(RandomTriangles(seed, 1 + int(seed * 7 % 300)));
-    if (testsupport::HaveCorpus())
-        for (const char* name : {"numpy-stl_bwb.stl", "gmsh_terrain_stl_data.stl",
-                                 "numpy-stl_HalfDonut.stl", "assimp_sphereWithHole.stl"})
-            sets.push_back(Parse(testsupport::CorpusStl() + name));
     for (const auto& triangles : sets) {
         const std::string binary = Binary(triangles, "solid looks like text");
         EXPECT_EQ(Loaded(binary, kBinary), Loaded(Solid(triangles)));
