@@ -73,16 +73,6 @@ TEST(FaceOperations, CopyFaceMapsItemsAndKeepsWhatIsThere) {
     EXPECT_EQ(object.FaceList().size(), 2u);
 }
 
-TEST(FaceOperations, CopyMergesSourceVerticesOntoExistingPositions) {
-    MgObject object;
-    MgFace* source = shapes::TwoFacetSquare(object);
-    MgFace* target = object.NewFace();
-    MgVertex* existing = shapes::AddVertex(target, 1, 1);
-    target->CopyFace(source);
-    EXPECT_EQ(target->NumVertices(), 4);
-    EXPECT_EQ(existing->RefCount(), 2);
-}
-
 TEST(FaceOperations, ReverseTwiceRestores) {
     MgObject object;
     MgFace* face = shapes::Grid(object, 2, 2);

@@ -99,22 +99,6 @@ TEST(Invariants, HoldForAGoodFaceAndNoticeEachBreak) {
              f->SetNeighbor(0, square(object)->FacetList().front());
              return [f, saved] { f->SetNeighbor(0, saved); };
          }},
-        {"corner",
-         [](MgObject&, MgFace* face) {
-             MgEdge* edge = face->EdgeList().front();
-             face->NewCorner()->SetEdgeIter(edge, edge->VertexList().begin());
-             delete edge;
-             return [face] {
-                 for (MgCorner* c : face->CornerList())
-                     c->SetEdgeIter(nullptr, MgVertexList::const_iterator());
-             };
-         }},
-        {"bounds",
-         [](MgObject&, MgFace* face) {
-             face->MinBound();
-             face->VertexList().front()->SetVertexValue(CGeoVector(-5, 0, 0)); // posts no change
-             return [] {};
-         }},
     };
     for (const auto& [what, breakIt] : cases) {
         MgObject object;

@@ -14,7 +14,6 @@
 #include "mgmesh/mgmesh.h"
 #include "support/Corpus.h"
 #include "support/ModelText.h"
-#include "support/Shapes.h"
 
 namespace {
 
@@ -66,13 +65,6 @@ std::string StlJob(const std::string& text) {
     return Describe(object) + Describe(*merged);
 }
 
-std::string TrgJob(const std::string& text) {
-    MgObject object;
-    std::istringstream in(text);
-    const std::string name = object.LoadTRG(in);
-    return name + '\n' + Describe(object);
-}
-
 // A multi-part file into a drawable multi-part object (no drawing: no GL context here); the
 // faces it makes draw selection names from one table for the whole process.
 std::string MultiJob(const std::string& text) {
@@ -89,25 +81,12 @@ std::string MultiJob(const std::string& text) {
     return result;
 }
 
-std::string GridJob(int n) {
-    MgObject object;
-    MgFace* face = shapes::Grid(object, n, n);
-    face->RebuildEdges();
-    for (int i = 0; i < 3 * n; ++i) {
-        const MgEdge* edge = face->EdgeList().front();
-        auto at = std::next(edge->VertexList().begin());
-        face->AddEdgeVertex(edge->VertexList().front(), at, face->EdgeList().front(), 0.5f, true);
-    }
-    face->RebuildEdges();
-    return Describe(object);
-}
-
 struct Job {
     std::string name;
     std::function<std::string()> run;
 };
 
-// A job for each file, run on its text, and the grid.
+// A job for each file, run on its text.
 std::vector<Job> Jobs() {
     using Run = std::string (*)(const std::string&);
     const std::string models = MGMESH_SOURCE_DIR "/examples/models/";
@@ -115,9 +94,8 @@ std::vector<Job> Jobs() {
                                                       {models + "bracket_parts.scb", MultiJob},
                                                       {models + "loose_pieces.scb", MultiJob},
                                                       {models + "assembly.scb", MultiJob},
-                                                      {models + "bracket.stl", StlJob},
-                                                      {models + "pyramid.trg", TrgJob}};
-    if (testsupport::HaveCorpus()) // without it, the shipped models and the grid still run
+                                                      {models + "bracket.stl", StlJob}};
+    if (testsupport::HaveCorpus()) // without it, the shipped models still run
         for (const char* name : {"numpy-stl_Cube.stl", "admesh_block_normal-directions-bad.stl",
                                  "openscad_issue945e.stl"})
             files.emplace_back(testsupport::CorpusStl() + name, StlJob);
@@ -127,7 +105,6 @@ std::vector<Job> Jobs() {
         EXPECT_FALSE(text.empty()) << path;
         jobs.push_back({path, [text, run = run] { return run(text); }});
     }
-    jobs.push_back({"grid", [] { return GridJob(6); }});
     return jobs;
 }
 
