@@ -75,6 +75,11 @@ TEST(MgVertex, WhichChangesArePosted) {
     v->SetVertex(CGeoVector(1, 1, 1));
     v->SetNormal(CGeoVector(0, 1, 0));
     EXPECT_EQ(object.ChangeIndex(), before + 2);
+    // a facet's slot write posts one, and copying an empty edge one after the walk
+    MgFace* face = v->ParentFace();
+    face->NewFacet()->SetVertex(0, v);
+    face->NewEdge()->CopyEdge(face->NewEdge());
+    EXPECT_EQ(object.ChangeIndex(), before + 7); // making the facet and the edges posts three
 }
 
 TEST(MgFacet, ReversesInPlace) {
