@@ -59,6 +59,19 @@ void MgFacet::WriteSlot(int i, MgFacet* f) {
             t->m_face->m_looseLinks += LooseSlots(t);
 }
 
+void MgFacet::SetNeighbor(int i, MgFacet* f, int j) {
+    // Two empty slots of two facets that do not yet link each other: both new links return,
+    // and no other facet's links change whether they return, so the count stays as it is.
+    // Edge building links every matched pair of a fresh face this way.
+    if (f != this && !m_neighbors[i] && !f->m_neighbors[j] && !Holds(f) && !f->Holds(this)) {
+        m_neighbors[i] = f;
+        f->m_neighbors[j] = this;
+        return;
+    }
+    WriteSlot(i, f);
+    f->WriteSlot(j, this);
+}
+
 void MgFacet::DropIncomingLinks() {
     for (MgFacet* other : m_face->m_facets)
         for (int k = 0; k < 3; ++k)

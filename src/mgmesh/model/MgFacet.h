@@ -42,10 +42,7 @@ public:
     /// another face is not cleared when that face is deleted.
     void SetNeighbor(int i, MgFacet* f) { WriteSlot(i, f); }
     /// Neighbour slot i := f and f's neighbour slot j := this facet; f must not be null.
-    void SetNeighbor(int i, MgFacet* f, int j) {
-        WriteSlot(i, f);
-        f->WriteSlot(j, this);
-    }
+    void SetNeighbor(int i, MgFacet* f, int j);
     /// Unlinks f on both sides; nothing for null.
     void RemoveNeighbor(MgFacet* f);
     /// Every slot holding `from` holds `to`; `from` loses its links to this facet and is left
@@ -108,6 +105,10 @@ private:
     void WriteSlot(int i, MgFacet* f);
     // The slots of x whose facet does not link back to x.
     static int LooseSlots(const MgFacet* x);
+    // Whether a slot of this facet holds f.
+    bool Holds(const MgFacet* f) const {
+        return m_neighbors[0] == f || m_neighbors[1] == f || m_neighbors[2] == f;
+    }
     // Clears every slot of the face's facets that points at this facet.
     void DropIncomingLinks();
 

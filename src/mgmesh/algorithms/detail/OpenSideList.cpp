@@ -6,6 +6,7 @@
 #include "mgmesh/model/MgVertex.h"
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace mgmesh::detail {
 
@@ -55,53 +56,61 @@ void OpenSideList::MatchSides() {
     const std::uint32_t vertices = NumVertices(), sides = NumSides();
     m_gone.assign(sides, 0);
     // The sides grouped by their lower end vertex, in list order within a group; each record
-    // carries what the matching needs so that the groups are read in one sweep.
+    // carries the side and its other end vertex, and a byte beside it the directions, so that
+    // the groups are read in one sweep.
     struct Record {
         std::uint32_t side;
-        std::uint32_t other;  // the end vertex that is not the group's
-        std::uint8_t fromLow; // runs from the group's vertex
-        std::uint8_t partner; // the direction of the sides it can be matched with
+        std::uint32_t other; // the end vertex that is not the group's
     };
+    constexpr std::uint8_t kFromLow = 1; // runs from the group's vertex
+    constexpr std::uint8_t kPartner = 2; // the direction of the sides it can be matched with
     LargeArray<std::uint32_t> start(vertices + 1, 0);
     for (std::uint32_t s = 0; s < sides; ++s)
         ++start[std::min(From(s), To(s)) + 1];
     for (std::uint32_t n = 0; n < vertices; ++n)
         start[n + 1] += start[n];
-    LargeArray<std::uint32_t> cursor(start.begin(), start.end() - 1);
     LargeArray<Record> groups(sides);
-    for (std::uint32_t s = 0; s < sides; ++s) {
-        const std::uint32_t a = From(s), b = To(s), low = std::min(a, b);
-        const std::uint8_t fromLow = a == low;
-        // a side from a vertex to itself is its own reverse
-        const std::uint8_t partner = a == b ? fromLow : !fromLow;
-        groups[cursor[low]++] = Record{s, a ^ b ^ low, fromLow, partner};
+    LargeArray<std::uint8_t> directions(sides);
+    {
+        LargeArray<std::uint32_t> cursor(start.begin(), start.end() - 1);
+        for (std::uint32_t s = 0; s < sides; ++s) {
+            const std::uint32_t a = From(s), b = To(s), low = std::min(a, b);
+            const bool fromLow = a == low;
+            // a side from a vertex to itself is its own reverse
+            const bool partner = a == b ? fromLow : !fromLow;
+            const std::uint32_t k = cursor[low]++;
+            groups[k] = Record{s, a ^ b ^ low};
+            directions[k] = std::uint8_t((fromLow ? kFromLow : 0) | (partner ? kPartner : 0));
+        }
     }
 
-    // Within a group, a table by the other end vertex queues the sides of each pair that wait
-    // for a partner, oldest first; they all run the same way, or a partner would have taken
-    // them.
-    LargeArray<std::uint32_t> head(vertices, npos), tail(vertices, npos), next(sides);
+    // Within a group, a table by the other end vertex queues the records of each pair that
+    // wait for a partner, oldest first; they all run the same way, or a partner would have
+    // taken them. A queue only ever holds records of the group at hand, so its links are
+    // numbered within the group.
+    LargeArray<std::uint32_t> head(vertices, npos), tail(vertices, npos);
     LargeArray<std::uint8_t> waiting(vertices, 0); // the direction of the queued sides
+    std::vector<std::uint32_t> next;
     for (std::uint32_t low = 0; low < vertices; ++low) {
         const std::uint32_t begin = start[low], end = start[low + 1];
+        if (next.size() < end - begin)
+            next.resize(end - begin);
         for (std::uint32_t k = begin; k < end; ++k) {
-            const Record& r = groups[k];
-            const std::uint32_t other = r.other;
-            if (head[other] != npos && waiting[other] == r.partner) {
-                const std::uint32_t e = head[other];
-                head[other] = e == tail[other] ? npos : next[e];
-                MgFacet* f = m_facets[r.side / 3];
-                MgFacet* g = m_facets[e / 3];
-                // every side is matched at most once, so the order of these writes is free
-                f->SetNeighbor(int(r.side % 3), g);
-                g->SetNeighbor(int(e % 3), f);
-                m_gone[r.side] = m_gone[e] = 1;
+            const std::uint32_t other = groups[k].other;
+            const std::uint8_t partner = (directions[k] & kPartner) ? 1 : 0;
+            if (head[other] != npos && waiting[other] == partner) {
+                const std::uint32_t q = head[other];
+                head[other] = q == tail[other] ? npos : next[q - begin];
+                const std::uint32_t side = groups[k].side, e = groups[q].side;
+                // every side is matched at most once, so the order of the links is free
+                m_facets[side / 3]->SetNeighbor(int(side % 3), m_facets[e / 3], int(e % 3));
+                m_gone[side] = m_gone[e] = 1;
             } else if (head[other] == npos) {
-                head[other] = tail[other] = r.side;
-                waiting[other] = r.fromLow;
+                head[other] = tail[other] = k;
+                waiting[other] = directions[k] & kFromLow;
             } else {
-                next[tail[other]] = r.side;
-                tail[other] = r.side;
+                next[tail[other] - begin] = k;
+                tail[other] = k;
             }
         }
         for (std::uint32_t k = begin; k < end; ++k)
