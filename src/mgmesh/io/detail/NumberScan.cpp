@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 namespace mgmesh::detail {
@@ -53,6 +54,53 @@ namespace {
 constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
                                   1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
+constexpr std::uint32_t kTens[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+// The eight bytes from p as digit values, the first in the lowest byte; and how many of them,
+// from the first, are digits. A byte below '0' borrows from the byte after it and a byte above
+// '9' may carry into it, which only ever spoils bytes after the first that is not a digit.
+int LeadingDigits(const char* p, std::uint64_t& values) {
+    std::uint64_t bytes;
+    std::memcpy(&bytes, p, sizeof bytes);
+    values = bytes - 0x3030303030303030ULL;
+    const std::uint64_t other = (values | (values + 0x7676767676767676ULL)) & 0x8080808080808080ULL;
+    return other == 0 ? 8 : __builtin_ctzll(other) / 8;
+}
+
+// The number that the first `n` digit values of `values` write, for n from 1 to 8: the others
+// are shifted out, and the places they leave read as leading zeros.
+std::uint32_t DigitsValue(std::uint64_t values, int n) {
+    values <<= 8 * (8 - n);
+    values = values * 10 + (values >> 8); // pairs of digits
+    values = ((values & 0x00FF00FF00FF00FFULL) * 6553601) >> 16;
+    return std::uint32_t(((values & 0x0000FFFF0000FFFFULL) * 42949672960001ULL) >> 32);
+}
+
+// The usual shape of a number in a mesh file, digits, a point and at most eight digits in all,
+// read eight bytes at a time: the mantissa and exponent that the digit-by-digit read gives, and
+// q moved past the digits. False, with nothing changed, for any other text or too near its end.
+bool ShortDecimal(const char*& q, const char* last, std::uint32_t& mantissa, int& exponent) {
+    if (last - q < 16)
+        return false;
+    std::uint64_t whole, fraction;
+    const int w = LeadingDigits(q, whole);
+    if (w == 0 || w == 8 || q[w] != '.')
+        return false;
+    const int f = LeadingDigits(q + w + 1, fraction);
+    if (w + f > 8)
+        return false;
+    mantissa = DigitsValue(whole, w) * kTens[f] + (f ? DigitsValue(fraction, f) : 0);
+    exponent = -f;
+    q += w + 1 + f;
+    return true;
+}
+#else
+bool ShortDecimal(const char*&, const char*, std::uint32_t&, int&) {
+    return false;
+}
+#endif
+
 } // namespace
 
 bool ShortFloat(const char* p, const char* last, float& value, const char*& end) {
@@ -63,22 +111,24 @@ bool ShortFloat(const char* p, const char* last, float& value, const char*& end)
     std::uint32_t mantissa = 0;
     int digits = 0;   // significant digits taken into the mantissa
     int exponent = 0; // of ten, from the digits after the point
-    bool any = false;
-    for (; q < last && IsDigit(*q); ++q, any = true) {
-        if (digits > 0 || *q != '0') {
-            if (++digits > 8)
-                return false;
-            mantissa = mantissa * 10 + std::uint32_t(*q - '0');
-        }
-    }
-    if (q < last && *q == '.') {
-        for (++q; q < last && IsDigit(*q); ++q, any = true) {
+    bool any = ShortDecimal(q, last, mantissa, exponent);
+    if (!any) {
+        for (; q < last && IsDigit(*q); ++q, any = true) {
             if (digits > 0 || *q != '0') {
                 if (++digits > 8)
                     return false;
                 mantissa = mantissa * 10 + std::uint32_t(*q - '0');
             }
-            --exponent;
+        }
+        if (q < last && *q == '.') {
+            for (++q; q < last && IsDigit(*q); ++q, any = true) {
+                if (digits > 0 || *q != '0') {
+                    if (++digits > 8)
+                        return false;
+                    mantissa = mantissa * 10 + std::uint32_t(*q - '0');
+                }
+                --exponent;
+            }
         }
     }
     if (!any || q == last)
