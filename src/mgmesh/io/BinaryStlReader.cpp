@@ -1,4 +1,5 @@
 // MgObject::LoadBinarySTL: the binary STL reader.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +17,7 @@
 
 namespace {
 
+using mgmesh::detail::BytesAhead;
 using mgmesh::detail::LoadF32;
 
 constexpr std::size_t kHeader = 84;     // 80 bytes of text, then the facet count
@@ -102,6 +104,8 @@ void MgObject::LoadBinarySTL(std::istream& in, MyProgressNotify* progress) {
     std::uint32_t left = mgmesh::detail::LoadU32(header + 80);
 
     mgmesh::detail::VertexLookup lookup(face, mgmesh::detail::VertexLookup::Close);
+    // a closed mesh has about half as many vertices as facets
+    lookup.ReserveClose(std::min<std::uint64_t>(left, BytesAhead(in) / kFacetBytes) / 2);
     RecentCorners corners(face);
     std::vector<unsigned char> block;
     while (left > 0) {

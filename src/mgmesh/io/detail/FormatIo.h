@@ -236,6 +236,20 @@ private:
     std::size_t m_used = 0;
 };
 
+/// How many bytes the stream holds after its position, when its buffer can tell without
+/// reading (it seeks, and back); else 0. The stream's state and position stay as they were.
+inline std::uint64_t BytesAhead(std::istream& in) {
+    std::streambuf* buffer = in.rdbuf();
+    if (!buffer || !in.good())
+        return 0;
+    const std::streampos here = buffer->pubseekoff(0, std::ios_base::cur, std::ios_base::in);
+    if (here == std::streampos(-1))
+        return 0;
+    const std::streampos end = buffer->pubseekoff(0, std::ios_base::end, std::ios_base::in);
+    buffer->pubseekpos(here, std::ios_base::in);
+    return end > here ? std::uint64_t(end - here) : 0;
+}
+
 /// Little-endian binary32 and integers, byte by byte, so the host's byte order does not matter.
 inline std::uint32_t LoadU32(const unsigned char* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |

@@ -48,6 +48,14 @@ void CellRange(std::int32_t n, double& lo, double& hi) {
     hi = n >= kLastCell ? HUGE_VAL : (n + 1) * VertexLookup::kCellSize;
 }
 
+// Whether both ends of the box around c, c - kReach and c + kReach, lie in cell number n: then
+// CellNumber gives n for both, as the cell's range holds exactly what CellNumber puts there.
+bool InCell(std::int32_t n, float c) {
+    double lo, hi;
+    CellRange(n, lo, hi);
+    return double(c) - kReach >= lo && double(c) + kReach < hi;
+}
+
 std::uint64_t CellHashOf(std::int32_t x, std::int32_t y, std::int32_t z) {
     return CellHash(std::uint32_t(x), std::uint32_t(y), std::uint32_t(z));
 }
@@ -169,9 +177,25 @@ void VertexLookup::InsertClose(MgVertex* v) {
         GrowCells();
 }
 
+void VertexLookup::ReserveClose(std::size_t vertices) {
+    if (!m_installed || !HasClose() || m_stale || m_pending)
+        return;
+    if (vertices > kNone)
+        vertices = kNone; // entries are numbered in 32 bits
+    std::size_t slots = m_cellSlots.size();
+    while (3 * slots < 4 * vertices)
+        slots *= 2;
+    if (slots > m_cellSlots.size())
+        RehashCells(slots);
+}
+
 void VertexLookup::GrowCells() {
+    RehashCells(2 * m_cellSlots.size());
+}
+
+void VertexLookup::RehashCells(std::size_t slots) {
     m_missSlot = kNoSlot;
-    LargeArray<CellSlot> old(2 * m_cellSlots.size(), CellSlot{CGeoVector(), kNone});
+    LargeArray<CellSlot> old(slots, CellSlot{CGeoVector(), kNone});
     old.swap(m_cellSlots);
     const std::size_t mask = m_cellSlots.size() - 1;
     for (const CellSlot& slot : old) {
@@ -245,22 +269,21 @@ MgVertex* VertexLookup::FindClose(const CGeoVector& p) {
         Rebuild();
     if (!Finite(p))
         return nullptr;
-    // the box around p lies in one cell per axis, or two where it crosses a border
-    const std::int32_t x0 = CellNumber(p.x - kReach), x1 = CellNumber(p.x + kReach);
-    const std::int32_t y0 = CellNumber(p.y - kReach), y1 = CellNumber(p.y + kReach);
-    const std::int32_t z0 = CellNumber(p.z - kReach), z1 = CellNumber(p.z + kReach);
-    if (x0 == x1 && y0 == y1 && z0 == z1) { // the common case: one cell
+    // the box around p lies in one cell per axis, or two where it crosses a border; it lies
+    // in p's own cell when both its ends do
+    const std::int32_t cx = CellNumber(p.x), cy = CellNumber(p.y), cz = CellNumber(p.z);
+    if (InCell(cx, p.x) && InCell(cy, p.y) && InCell(cz, p.z)) { // the common case: one cell
         // A vertex that passes the box test lies in the box, so in this cell: the first slot
         // the cell's hash names answers at once when its vertex passes, whatever cell the
         // slot holds, and an empty one means the cell holds nothing.
         const std::size_t mask = m_cellSlots.size() - 1;
-        const std::size_t home = CellHashOf(x0, y0, z0) & mask;
+        const std::size_t home = CellHashOf(cx, cy, cz) & mask;
         const CellSlot& first = m_cellSlots[home];
         if (first.newest == kNone)
             return Missed(home, p);
         if (WithinMergeBox(first.position, p))
             return m_closeVertices[first.newest];
-        const CellSlot& slot = FindCell(Cell{x0, y0, z0});
+        const CellSlot& slot = FindCell(Cell{cx, cy, cz});
         if (slot.newest == kNone)
             return Missed(std::size_t(&slot - m_cellSlots.data()), p);
         if (WithinMergeBox(slot.position, p))
@@ -270,11 +293,14 @@ MgVertex* VertexLookup::FindClose(const CGeoVector& p) {
                 return m_closeVertices[e];
         return nullptr;
     }
+    const std::int32_t x0 = CellNumber(p.x - kReach), x1 = CellNumber(p.x + kReach);
+    const std::int32_t y0 = CellNumber(p.y - kReach), y1 = CellNumber(p.y + kReach);
+    const std::int32_t z0 = CellNumber(p.z - kReach), z1 = CellNumber(p.z + kReach);
     std::uint32_t best = kNone;
-    for (std::int32_t cx = x0; cx <= x1; ++cx)
-        for (std::int32_t cy = y0; cy <= y1; ++cy)
-            for (std::int32_t cz = z0; cz <= z1; ++cz) {
-                const CellSlot& slot = FindCell(Cell{cx, cy, cz});
+    for (std::int32_t ix = x0; ix <= x1; ++ix)
+        for (std::int32_t iy = y0; iy <= y1; ++iy)
+            for (std::int32_t iz = z0; iz <= z1; ++iz) {
+                const CellSlot& slot = FindCell(Cell{ix, iy, iz});
                 std::uint32_t e = slot.newest;
                 if (e == kNone || (best != kNone && e < best))
                     continue;

@@ -48,6 +48,11 @@ public:
     /// early. Changes nothing.
     void Prefetch(const CGeoVector& p) const;
 
+    /// Makes room in the close index for `vertices` vertices in all, so that a load that
+    /// knows about how many it will add does not regrow the index on the way. Changes no
+    /// answer.
+    void ReserveClose(std::size_t vertices);
+
     bool HasExact() const { return (m_kinds & Exact) != 0; }
     bool HasClose() const { return (m_kinds & Close) != 0; }
 
@@ -77,6 +82,7 @@ private:
     MgVertex* Missed(std::size_t slot, const CGeoVector& p);
     void GrowExact();
     void GrowCells();
+    void RehashCells(std::size_t slots);
 
     MgFace* m_face;
     int m_kinds;
