@@ -62,7 +62,7 @@ void MgFacet::WriteSlot(int i, MgFacet* f) {
 void MgFacet::SetNeighbor(int i, MgFacet* f, int j) {
     // Two empty slots of two facets that do not yet link each other: both new links return,
     // and no other facet's links change whether they return, so the count stays as it is.
-    // Edge building links every matched pair of a fresh face this way.
+    // Edge building and copying link the pairs of a fresh face this way.
     if (f != this && !m_neighbors[i] && !f->m_neighbors[j] && !Holds(f) && !f->Holds(this)) {
         m_neighbors[i] = f;
         f->m_neighbors[j] = this;
@@ -176,8 +176,7 @@ void MgFacet::CopyFacet(const MgFacet* source) {
             ++j;
         if (j == 3)
             throw "Bad face structure";
-        WriteSlot(i, nCopy);
-        nCopy->WriteSlot((j + 2) % 3, this);
+        SetNeighbor(i, nCopy, (j + 2) % 3);
     }
     source->SetAuxData(this);
 }
