@@ -31,6 +31,15 @@ TEST(StlImport, ReadsWhatTheExactReadersReadAsTheyDo) {
         EXPECT_EQ(Messages(result), "");
         EXPECT_EQ(support::ModelText(lenient), support::ModelText(exact)) << binary;
     }
+    // numbers of every shape: the short ones are read in place, the others in general
+    const std::string text = "solid s\nfacet normal 0 0 1\nouter loop\nvertex .5 1. -0\n"
+                             "vertex +2 3.14159265358979 1e-40\nvertex 1234567.875 12345678 "
+                             "-7.5E-3\nendloop\nendfacet\nendsolid s\n";
+    std::istringstream in(text);
+    MgObject exact, lenient;
+    exact.LoadSTL(in);
+    EXPECT_EQ(Messages(Import(text, lenient)), "");
+    EXPECT_EQ(support::ModelText(lenient), support::ModelText(exact));
 }
 
 // What other tools write and accept, with the warning each gets (none for case and line ends).

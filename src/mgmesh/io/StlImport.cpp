@@ -115,6 +115,18 @@ public:
             ++m_pos;
         return m_text.substr(start, m_pos - start);
     }
+    // The number that comes next when it is in the usual short form, read in place: true, and
+    // past it; false, and nothing but spaces passed, for any other text.
+    bool NextShortFloat(float& value) {
+        while (m_pos < m_text.size() && detail::IsSpace(m_text[m_pos]))
+            Advance();
+        const char* first = m_text.data() + m_pos;
+        const char* end = nullptr;
+        if (!detail::ShortFloat(first, m_text.data() + m_text.size(), value, end))
+            return false;
+        m_pos += static_cast<std::size_t>(end - first); // a space follows, as after a word
+        return true;
+    }
     std::size_t Position() const { return m_pos; }
     // Passes over the rest of the line (a solid's name).
     void SkipLine() {
@@ -154,6 +166,8 @@ void Expect(Words& words, std::string_view keyword) {
 CGeoVector Vector(Words& words) {
     float v[3];
     for (float& value : v) {
+        if (words.NextShortFloat(value))
+            continue;
         ImportIssue place;
         const std::string_view word = words.Next(place);
         if (!detail::ParseFloat(word, value)) {
