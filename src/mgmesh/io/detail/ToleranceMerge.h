@@ -62,6 +62,17 @@ public:
         return v;
     }
 
+    /// Room for about `vertices` vertices, for an import that knows how many it will add.
+    void Reserve(std::size_t vertices) {
+        if (m_lookup)
+            m_lookup->ReserveClose(vertices);
+    }
+    /// Starts loading what a later Find(p) reads first. Changes nothing.
+    void Prefetch(const CGeoVector& p) const {
+        if (m_lookup)
+            m_lookup->Prefetch(p);
+    }
+
 private:
     struct Key {
         double x, y, z;
