@@ -49,10 +49,10 @@ bool MgFace::BuildEdges() {
     // The vertices' aux data hold their numbers while the list lives; the marks are kept
     // aside and written back on the way out, whichever way that is.
     OpenSideList sides(m_vertices, m_facets);
-    std::vector<std::intptr_t> marks(sides.NumVertices(), 1);
+    mgmesh::detail::LargeArray<std::uint32_t> marks(sides.NumVertices(), 1);
     struct MarkWriter {
         const OpenSideList& sides;
-        const std::vector<std::intptr_t>& marks;
+        const mgmesh::detail::LargeArray<std::uint32_t>& marks;
         bool done = false;
         void Write() {
             for (std::uint32_t n = 0; n < sides.NumVertices(); ++n)

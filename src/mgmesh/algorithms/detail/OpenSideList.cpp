@@ -55,66 +55,54 @@ template <class Key> void OpenSideList::Sort(Key key) {
 void OpenSideList::MatchSides() {
     const std::uint32_t vertices = NumVertices(), sides = NumSides();
     m_gone.assign(sides, 0);
-    // The sides grouped by their lower end vertex, in list order within a group; each record
-    // carries the side and its other end vertex, and a byte beside it the directions, so that
-    // the groups are read in one sweep.
-    struct Record {
-        std::uint32_t side;
-        std::uint32_t other; // the end vertex that is not the group's
-    };
-    constexpr std::uint8_t kFromLow = 1; // runs from the group's vertex
-    constexpr std::uint8_t kPartner = 2; // the direction of the sides it can be matched with
-    LargeArray<std::uint32_t> start(vertices + 1, 0);
+    // The sides grouped by their lower end vertex, in list order within a group: a counting
+    // sort whose cursors, once every side is placed, are where the groups end.
+    LargeArray<std::uint32_t> end(vertices, 0);
     for (std::uint32_t s = 0; s < sides; ++s)
-        ++start[std::min(From(s), To(s)) + 1];
-    for (std::uint32_t n = 0; n < vertices; ++n)
-        start[n + 1] += start[n];
-    LargeArray<Record> groups(sides);
-    LargeArray<std::uint8_t> directions(sides);
-    {
-        LargeArray<std::uint32_t> cursor(start.begin(), start.end() - 1);
-        for (std::uint32_t s = 0; s < sides; ++s) {
-            const std::uint32_t a = From(s), b = To(s), low = std::min(a, b);
-            const bool fromLow = a == low;
-            // a side from a vertex to itself is its own reverse
-            const bool partner = a == b ? fromLow : !fromLow;
-            const std::uint32_t k = cursor[low]++;
-            groups[k] = Record{s, a ^ b ^ low};
-            directions[k] = std::uint8_t((fromLow ? kFromLow : 0) | (partner ? kPartner : 0));
-        }
-    }
+        if (const std::uint32_t low = std::min(From(s), To(s)); low + 1 < vertices)
+            ++end[low + 1];
+    for (std::uint32_t n = 1; n < vertices; ++n)
+        end[n] += end[n - 1];
+    LargeArray<std::uint32_t> groups(sides);
+    for (std::uint32_t s = 0; s < sides; ++s)
+        groups[end[std::min(From(s), To(s))]++] = s;
 
-    // Within a group, a table by the other end vertex queues the records of each pair that
-    // wait for a partner, oldest first; they all run the same way, or a partner would have
-    // taken them. A queue only ever holds records of the group at hand, so its links are
-    // numbered within the group.
+    // Within a group, a table by the other end vertex queues the sides of each pair that wait
+    // for a partner, oldest first; they all run the same way, or a partner would have taken
+    // them. A queue only ever holds sides of the group at hand, so its links are numbered
+    // within the group.
     LargeArray<std::uint32_t> head(vertices, npos), tail(vertices, npos);
-    LargeArray<std::uint8_t> waiting(vertices, 0); // the direction of the queued sides
+    LargeArray<std::uint8_t> waiting(vertices, 0); // whether the queued sides leave `low`
     std::vector<std::uint32_t> next;
-    for (std::uint32_t low = 0; low < vertices; ++low) {
-        const std::uint32_t begin = start[low], end = start[low + 1];
-        if (next.size() < end - begin)
-            next.resize(end - begin);
-        for (std::uint32_t k = begin; k < end; ++k) {
-            const std::uint32_t other = groups[k].other;
-            const std::uint8_t partner = (directions[k] & kPartner) ? 1 : 0;
+    for (std::uint32_t low = 0, begin = 0; low < vertices; begin = end[low++]) {
+        if (next.size() < end[low] - begin)
+            next.resize(end[low] - begin);
+        for (std::uint32_t k = begin; k < end[low]; ++k) {
+            const std::uint32_t side = groups[k], a = From(side), b = To(side);
+            const std::uint32_t other = a ^ b ^ low;
+            // whether it runs from the group's vertex, and the direction of the sides it can
+            // be matched with: a side from a vertex to itself is its own reverse
+            const std::uint8_t fromLow = a == low;
+            const std::uint8_t partner = a == b ? fromLow : !fromLow;
             if (head[other] != npos && waiting[other] == partner) {
                 const std::uint32_t q = head[other];
                 head[other] = q == tail[other] ? npos : next[q - begin];
-                const std::uint32_t side = groups[k].side, e = groups[q].side;
+                const std::uint32_t e = groups[q];
                 // every side is matched at most once, so the order of the links is free
                 m_facets[side / 3]->SetNeighbor(int(side % 3), m_facets[e / 3], int(e % 3));
                 m_gone[side] = m_gone[e] = 1;
             } else if (head[other] == npos) {
                 head[other] = tail[other] = k;
-                waiting[other] = directions[k] & kFromLow;
+                waiting[other] = fromLow;
             } else {
                 next[tail[other] - begin] = k;
                 tail[other] = k;
             }
         }
-        for (std::uint32_t k = begin; k < end; ++k)
-            head[groups[k].other] = npos;
+        for (std::uint32_t k = begin; k < end[low]; ++k) {
+            const std::uint32_t side = groups[k];
+            head[From(side) ^ To(side) ^ low] = npos;
+        }
     }
     // the open sides by start vertex, in list order within each
     Sort([this](std::uint32_t s) { return From(s); });
