@@ -2,6 +2,8 @@
 #include "mgmesh/algorithms/detail/EdgeTable.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <vector>
 
 #include "mgmesh/detail/HashMix.h"
 #include "mgmesh/model/MgFace.h"
@@ -11,54 +13,62 @@ namespace mgmesh::detail {
 namespace {
 
 constexpr std::uintptr_t kWidestStride = 4096; // bytes between items of one run, at most
+constexpr std::size_t kAhead = 16;             // entries
 
 } // namespace
 
-EdgeTable::EdgeTable(const MgFace& face)
-    : m_facets(face.FacetList().begin(), face.FacetList().end()) {
+EdgeTable::EdgeTable(const MgFace& face) : m_facets(face.FacetList()) {
     NumberList(face.VertexList());
-    m_corners.resize(3 * m_facets.size());
-    for (std::size_t f = 0; f < m_facets.size(); ++f)
+    m_corners.resize(3 * m_facets.Size());
+    std::size_t side = 0;
+    for (const MgFacet* f : face.FacetList())
         for (int i = 0; i < 3; ++i) {
-            MgVertex* v = m_facets[f]->Vertex(i);
-            m_corners[3 * f + i] = v ? Number(v) : npos;
+            MgVertex* v = f->Vertex(i);
+            m_corners[side++] = v ? Number(v) : npos;
         }
 
-    // The sides grouped by their lower end vertex (a counting sort), each entry carrying the
-    // higher end, so that ordering a group by entry puts the sides of an edge together in
-    // facet order without looking at the corners again.
+    // The sides grouped by their lower end vertex (a counting sort whose cursors, once every
+    // side is placed, are where the groups end), each group then ordered by the higher end and
+    // the side, which puts the sides of an edge together in facet order.
+    if (m_corners.size() > kMostSides)
+        throw std::length_error("a face of more than 715,827,882 facets has too many sides");
     const std::uint32_t sides = std::uint32_t(m_corners.size()), count = NumVertices();
-    LargeArray<std::uint32_t> start(std::size_t(count) + 1, 0);
+    LargeArray<std::uint32_t> end(count, 0);
+    for (std::uint32_t s = 0; s < sides; ++s) {
+        const std::uint32_t a = From(s), b = To(s);
+        if (a != npos && b != npos && a != b && std::min(a, b) + 1 < count)
+            ++end[std::min(a, b) + 1];
+    }
+    for (std::uint32_t n = 1; n < count; ++n)
+        end[n] += end[n - 1];
+    m_entries.resize(count == 0 ? 0 : end[count - 1]);
     for (std::uint32_t s = 0; s < sides; ++s) {
         const std::uint32_t a = From(s), b = To(s);
         if (a != npos && b != npos && a != b)
-            ++start[std::min(a, b) + 1];
+            m_entries[end[std::min(a, b)]++] = s << 1 | (a < b);
     }
-    for (std::uint32_t n = 0; n < count; ++n)
-        start[n + 1] += start[n];
-    m_entries.resize(start[count]);
-    {
-        LargeArray<std::uint32_t> cursor(start.begin(), start.end() - 1);
-        for (std::uint32_t s = 0; s < sides; ++s) {
-            const std::uint32_t a = From(s), b = To(s);
-            if (a != npos && b != npos && a != b)
-                m_entries[cursor[std::min(a, b)]++] =
-                    std::uint64_t(std::max(a, b)) << 32 | std::uint64_t(s) << 1 | (a < b);
-        }
-    }
+    m_entries.resize(count == 0 ? 0 : end[count - 1]);
     m_edgeStart.reserve(m_entries.size() / 2 + 1);
-    for (std::uint32_t n = 0; n < count; ++n) {
-        const auto begin = m_entries.begin() + start[n], end = m_entries.begin() + start[n + 1];
-        if (end - begin > 16) {
-            std::sort(begin, end);
+    std::vector<std::uint64_t> keys; // a group's entries under their higher ends
+    for (std::uint32_t n = 0, begin = 0; n < count; begin = end[n++]) {
+        keys.clear();
+        for (std::uint32_t k = begin; k < end[n]; ++k) {
+            if (k + kAhead < m_entries.size()) // the corners of a side met a little later
+                __builtin_prefetch(&m_corners[m_entries[k + kAhead] >> 1]);
+            keys.push_back(std::uint64_t(HigherEnd(m_entries[k] >> 1)) << 32 | m_entries[k]);
+        }
+        if (keys.size() > 16) {
+            std::sort(keys.begin(), keys.end());
         } else { // most groups hold a few sides; an insertion sort allocates nothing
-            for (auto it = begin + (begin != end); it < end; ++it)
-                for (auto at = it; at != begin && *at < *(at - 1); --at)
+            for (auto it = keys.begin() + !keys.empty(); it < keys.end(); ++it)
+                for (auto at = it; at != keys.begin() && *at < *(at - 1); --at)
                     std::iter_swap(at, at - 1);
         }
-        for (auto it = begin; it != end; ++it)
-            if (it == begin || *it >> 32 != *(it - 1) >> 32)
-                m_edgeStart.push_back(std::uint32_t(it - m_entries.begin()));
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            m_entries[begin + i] = std::uint32_t(keys[i]);
+            if (i == 0 || keys[i] >> 32 != keys[i - 1] >> 32)
+                m_edgeStart.push_back(begin + std::uint32_t(i));
+        }
     }
     m_edgeStart.push_back(std::uint32_t(m_entries.size()));
 }
@@ -151,6 +161,10 @@ std::uint32_t EdgeTable::Hashed(MgVertex* v) {
 std::uint32_t EdgeTable::Low(std::uint32_t e) const {
     const std::uint32_t s = Side(m_edgeStart[e]);
     return std::min(From(s), To(s));
+}
+
+std::uint32_t EdgeTable::HigherEnd(std::uint32_t side) const {
+    return std::max(From(side), To(side));
 }
 
 } // namespace mgmesh::detail

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "mgmesh/Export.h"
+#include "mgmesh/algorithms/detail/ItemRuns.h"
 #include "mgmesh/model/MgLists.h"
 #include "mgmesh/model/detail/LargeArray.h"
 
@@ -21,8 +22,9 @@ namespace mgmesh::detail {
 /// distinct vertices joined by one or more sides; a side with a missing end or whose ends are
 /// one vertex belongs to no edge. Linear in facets and vertices (expected): a vertex's number
 /// comes from the runs of evenly spaced addresses that the list holds (an item pool hands out
-/// consecutive items), or else from a hash of its address. About 40 bytes a facet and 12 a
-/// vertex while the table lives.
+/// consecutive items), or else from a hash of its address. About 30 bytes a facet and 12 a
+/// vertex while the table lives. Throws std::length_error for a face of more than 715,827,882
+/// facets.
 class MGMESH_API EdgeTable { // exported for the tests; the header is not installed
 public:
     static constexpr std::uint32_t npos = 0xffffffffu;
@@ -32,7 +34,7 @@ public:
     EdgeTable& operator=(const EdgeTable&) = delete;
 
     std::uint32_t NumVertices() const { return std::uint32_t(m_vertices.size()); }
-    std::uint32_t NumFacets() const { return std::uint32_t(m_facets.size()); }
+    std::uint32_t NumFacets() const { return std::uint32_t(m_facets.Size()); }
     std::uint32_t NumEdges() const { return std::uint32_t(m_edgeStart.size() - 1); }
     MgVertex* Vertex(std::uint32_t n) const { return m_vertices[n]; }
     MgFacet* Facet(std::uint32_t f) const { return m_facets[f]; }
@@ -46,16 +48,14 @@ public:
     /// The sides of edge e are entries EdgeBegin(e) .. EdgeEnd(e) - 1, ordered by facet and
     /// slot: Side(k) is the side of entry k, Up(k) whether it runs from the edge's lower-numbered
     /// end to the higher.
-    std::uint32_t Side(std::uint32_t k) const { return std::uint32_t(m_entries[k]) >> 1; }
+    std::uint32_t Side(std::uint32_t k) const { return m_entries[k] >> 1; }
     bool Up(std::uint32_t k) const { return (m_entries[k] & 1) != 0; }
     std::uint32_t EdgeBegin(std::uint32_t e) const { return m_edgeStart[e]; }
     std::uint32_t EdgeEnd(std::uint32_t e) const { return m_edgeStart[e + 1]; }
     std::uint32_t Uses(std::uint32_t e) const { return m_edgeStart[e + 1] - m_edgeStart[e]; }
     /// The edge's lower-numbered end vertex, and the other.
     std::uint32_t Low(std::uint32_t e) const;
-    std::uint32_t High(std::uint32_t e) const {
-        return std::uint32_t(m_entries[m_edgeStart[e]] >> 32);
-    }
+    std::uint32_t High(std::uint32_t e) const { return HigherEnd(Side(m_edgeStart[e])); }
 
 private:
     // A stretch of the vertex list whose vertices lie `stride` bytes apart, in list order.
@@ -68,16 +68,19 @@ private:
     void NumberList(const MgVertexList& vertices);
     std::uint32_t Number(MgVertex* v);
     std::uint32_t Hashed(MgVertex* v);
+    std::uint32_t HigherEnd(std::uint32_t side) const;
+    // an entry holds a side in 31 bits: the sides of 715,827,882 facets at most
+    static constexpr std::size_t kMostSides = 2147483646;
 
     LargeArray<MgVertex*> m_vertices;
-    LargeArray<MgFacet*> m_facets;
+    ItemRuns<MgFacet> m_facets;
     LargeArray<std::uint32_t> m_corners; // per side, its start vertex
     LargeArray<Run> m_runs;              // by address; empty when the runs do not serve
     LargeArray<std::uint32_t> m_slots;   // open addressing: vertex number + 1, or 0
     std::uint32_t m_firstHashed = 0;     // the vertices from this number on are hashed
     std::size_t m_hashed = 0;
-    // per entry: the edge's higher end << 32 | side << 1 | runs up; edge by edge
-    LargeArray<std::uint64_t> m_entries;
+    // per entry: side << 1 | runs up; edge by edge
+    LargeArray<std::uint32_t> m_entries;
     LargeArray<std::uint32_t> m_edgeStart; // per edge, its first entry; then the end
 };
 

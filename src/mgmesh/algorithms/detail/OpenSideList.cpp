@@ -11,14 +11,15 @@
 namespace mgmesh::detail {
 
 OpenSideList::OpenSideList(const MgVertexList& vertices, const MgFacetList& facets)
-    : m_facets(facets.begin(), facets.end()) {
+    : m_facets(facets) {
     m_vertices.reserve(vertices.size());
     for (MgVertex* v : vertices)
         Number(v);
-    m_from.resize(3 * m_facets.size());
-    for (std::size_t f = 0; f < m_facets.size(); ++f)
+    m_from.resize(3 * m_facets.Size());
+    std::size_t side = 0;
+    for (const MgFacet* f : facets)
         for (int i = 0; i < 3; ++i)
-            m_from[3 * f + i] = Number(m_facets[f]->Vertex(i));
+            m_from[side++] = Number(f->Vertex(i));
 }
 
 std::uint32_t OpenSideList::Number(MgVertex* v) {
@@ -53,8 +54,15 @@ template <class Key> void OpenSideList::Sort(Key key) {
 }
 
 void OpenSideList::MatchSides() {
+    m_gone.assign(NumSides(), 0);
+    MatchPairs(); // its tables are gone before the open sides are sorted
+    // the open sides by start vertex, in list order within each
+    Sort([this](std::uint32_t s) { return From(s); });
+    m_first = 0;
+}
+
+void OpenSideList::MatchPairs() {
     const std::uint32_t vertices = NumVertices(), sides = NumSides();
-    m_gone.assign(sides, 0);
     // The sides grouped by their lower end vertex, in list order within a group: a counting
     // sort whose cursors, once every side is placed, are where the groups end.
     LargeArray<std::uint32_t> end(vertices, 0);
@@ -104,9 +112,6 @@ void OpenSideList::MatchSides() {
             head[From(side) ^ To(side) ^ low] = npos;
         }
     }
-    // the open sides by start vertex, in list order within each
-    Sort([this](std::uint32_t s) { return From(s); });
-    m_first = 0;
 }
 
 std::uint32_t OpenSideList::TakeFirst() {

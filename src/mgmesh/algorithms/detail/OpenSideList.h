@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "mgmesh/algorithms/detail/ItemRuns.h"
 #include "mgmesh/geometry/CGeoVector.h"
 #include "mgmesh/model/MgLists.h"
 #include "mgmesh/model/detail/LargeArray.h"
@@ -53,11 +54,13 @@ public:
 
 private:
     std::uint32_t Number(MgVertex* v);
+    // matches the sides pair of end vertices by pair of end vertices
+    void MatchPairs();
     // stable counting sort of the sides that are still open by a per-side key
     template <class Key> void Sort(Key key);
 
     LargeArray<MgVertex*> m_vertices;
-    LargeArray<MgFacet*> m_facets;
+    ItemRuns<MgFacet> m_facets;
     LargeArray<std::uint32_t> m_from;  // per side, its start vertex
     LargeArray<std::uint8_t> m_gone;   // per side: matched, or taken from the list
     LargeArray<std::uint32_t> m_start; // per vertex, where its run of sorted sides begins
