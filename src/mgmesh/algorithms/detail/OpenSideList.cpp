@@ -9,6 +9,12 @@
 #include <vector>
 
 namespace mgmesh::detail {
+namespace {
+
+// The most sides a group may hold for its waiting sides to be searched rather than queued.
+constexpr std::uint32_t kSmallGroup = 16;
+
+} // namespace
 
 OpenSideList::OpenSideList(const MgVertexList& vertices, const MgFacetList& facets)
     : m_facets(facets) {
@@ -75,16 +81,29 @@ void OpenSideList::MatchPairs() {
     for (std::uint32_t s = 0; s < sides; ++s)
         groups[end[std::min(From(s), To(s))]++] = s;
 
-    // Within a group, a table by the other end vertex queues the sides of each pair that wait
-    // for a partner, oldest first; they all run the same way, or a partner would have taken
-    // them. A queue only ever holds sides of the group at hand, so its links are numbered
-    // within the group.
-    LargeArray<std::uint32_t> head(vertices, npos), tail(vertices, npos);
-    LargeArray<std::uint8_t> waiting(vertices, 0); // whether the queued sides leave `low`
+    // Within a group, the sides of each pair wait for a partner oldest first; they all run the
+    // same way, or a partner would have taken them. A small group keeps its waiting sides in a
+    // short list that it searches; a large one queues them in a table by the other end vertex,
+    // whose links are numbered within the group, as a queue only ever holds sides of the group
+    // at hand.
+    struct Waiting {
+        std::uint32_t side, other;
+        std::uint8_t fromLow;
+    };
+    Waiting small[kSmallGroup];
+    LargeArray<std::uint32_t> head, tail;
+    LargeArray<std::uint8_t> waiting; // whether the queued sides run from `low`
     std::vector<std::uint32_t> next;
     for (std::uint32_t low = 0, begin = 0; low < vertices; begin = end[low++]) {
-        if (next.size() < end[low] - begin)
+        const bool isSmall = end[low] - begin <= kSmallGroup;
+        if (!isSmall && head.empty()) { // the first large group
+            head.assign(vertices, npos);
+            tail.assign(vertices, npos);
+            waiting.assign(vertices, 0);
+        }
+        if (!isSmall && next.size() < end[low] - begin)
             next.resize(end[low] - begin);
+        std::uint32_t queued = 0;
         for (std::uint32_t k = begin; k < end[low]; ++k) {
             const std::uint32_t side = groups[k], a = From(side), b = To(side);
             const std::uint32_t other = a ^ b ^ low;
@@ -92,13 +111,22 @@ void OpenSideList::MatchPairs() {
             // be matched with: a side from a vertex to itself is its own reverse
             const std::uint8_t fromLow = a == low;
             const std::uint8_t partner = a == b ? fromLow : !fromLow;
-            if (head[other] != npos && waiting[other] == partner) {
+            std::uint32_t e = npos;
+            if (isSmall) {
+                std::uint32_t q = 0;
+                while (q < queued && small[q].other != other)
+                    ++q;
+                if (q < queued && small[q].fromLow == partner) {
+                    e = small[q].side;
+                    std::copy(small + q + 1, small + queued, small + q);
+                    --queued;
+                } else {
+                    small[queued++] = Waiting{side, other, fromLow};
+                }
+            } else if (head[other] != npos && waiting[other] == partner) {
                 const std::uint32_t q = head[other];
                 head[other] = q == tail[other] ? npos : next[q - begin];
-                const std::uint32_t e = groups[q];
-                // every side is matched at most once, so the order of the links is free
-                m_facets[side / 3]->SetNeighbor(int(side % 3), m_facets[e / 3], int(e % 3));
-                m_gone[side] = m_gone[e] = 1;
+                e = groups[q];
             } else if (head[other] == npos) {
                 head[other] = tail[other] = k;
                 waiting[other] = fromLow;
@@ -106,11 +134,17 @@ void OpenSideList::MatchPairs() {
                 next[tail[other] - begin] = k;
                 tail[other] = k;
             }
+            if (e != npos) {
+                // every side is matched at most once, so the order of the links is free
+                m_facets[side / 3]->SetNeighbor(int(side % 3), m_facets[e / 3], int(e % 3));
+                m_gone[side] = m_gone[e] = 1;
+            }
         }
-        for (std::uint32_t k = begin; k < end[low]; ++k) {
-            const std::uint32_t side = groups[k];
-            head[From(side) ^ To(side) ^ low] = npos;
-        }
+        if (!isSmall)
+            for (std::uint32_t k = begin; k < end[low]; ++k) {
+                const std::uint32_t side = groups[k];
+                head[From(side) ^ To(side) ^ low] = npos;
+            }
     }
 }
 
