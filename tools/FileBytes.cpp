@@ -71,8 +71,10 @@ void FileBytes::Release(std::size_t bytes) const {
     if (!m_mapped || page <= 0)
         return;
     const std::size_t whole = bytes < m_mappedSize ? bytes - bytes % std::size_t(page) : 0;
-    if (whole > 0)
-        madvise(m_mapped, whole, MADV_DONTNEED); // the page cache keeps them
+    if (whole > m_released) { // the page cache keeps them
+        madvise(static_cast<char*>(m_mapped) + m_released, whole - m_released, MADV_DONTNEED);
+        m_released = whole;
+    }
 #else
     (void)bytes;
 #endif

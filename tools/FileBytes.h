@@ -27,6 +27,7 @@ private:
     std::string m_copy;
     void* m_mapped = nullptr;
     std::size_t m_mappedSize = 0;
+    mutable std::size_t m_released = 0; // the bytes already given back
     std::string_view m_view;
 };
 

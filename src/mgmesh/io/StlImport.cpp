@@ -25,7 +25,7 @@ constexpr std::size_t kHeader = 84;
 constexpr std::size_t kFacetBytes = 50;
 constexpr int kStepsPerFacet = 7;         // the lines of a facet's ASCII form, as LoadSTL counts
 constexpr std::size_t kPrefetchAhead = 4; // facets
-constexpr std::size_t kReleaseStep = std::size_t(8) << 20;
+constexpr std::size_t kReleaseStep = std::size_t(2) << 20;
 
 bool SameWord(std::string_view word, std::string_view keyword) {
     if (word.size() != keyword.size())
