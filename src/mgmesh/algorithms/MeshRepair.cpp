@@ -58,13 +58,13 @@ std::vector<std::uint8_t> TurnedFacets(const EdgeTable& table) {
     // per facet, its partners across two-sided edges, and whether the two run the edge alike
     std::vector<std::uint32_t> start(std::size_t(facets) + 1, 0);
     std::vector<std::uint8_t> leaky(facets, 0); // touches an open or non-manifold edge
-    for (std::uint32_t e = 0; e < table.NumEdges(); ++e) {
-        const std::uint32_t b = table.EdgeBegin(e);
-        if (table.Uses(e) == 2 && table.Side(b) / 3 != table.Side(b + 1) / 3) {
+    for (std::uint32_t b = 0, end = 0; b < table.NumEntries(); b = end) {
+        end = table.EdgeEnd(b);
+        if (end - b == 2 && table.Side(b) / 3 != table.Side(b + 1) / 3) {
             ++start[table.Side(b) / 3 + 1];
             ++start[table.Side(b + 1) / 3 + 1];
-        } else if (table.Uses(e) != 2) {
-            for (std::uint32_t k = b; k < table.EdgeEnd(e); ++k)
+        } else if (end - b != 2) {
+            for (std::uint32_t k = b; k < end; ++k)
                 leaky[table.Side(k) / 3] = 1;
         }
     }
@@ -75,11 +75,11 @@ std::vector<std::uint8_t> TurnedFacets(const EdgeTable& table) {
                 leaky[f] = 1;
     }
     std::vector<std::uint32_t> partner(start[facets]), cursor(start.begin(), start.end() - 1);
-    for (std::uint32_t e = 0; e < table.NumEdges(); ++e) {
-        if (table.Uses(e) != 2)
+    for (std::uint32_t b = 0, end = 0; b < table.NumEntries(); b = end) {
+        end = table.EdgeEnd(b);
+        if (end - b != 2)
             continue;
-        const std::uint32_t b = table.EdgeBegin(e), f = table.Side(b) / 3,
-                            g = table.Side(b + 1) / 3;
+        const std::uint32_t f = table.Side(b) / 3, g = table.Side(b + 1) / 3;
         if (f == g)
             continue;
         const std::uint32_t alike = table.Up(b) == table.Up(b + 1);

@@ -128,8 +128,9 @@ MeshReport ReportMesh(const MgFace& face, std::size_t samples) {
 
     FacetGroups groups(facets);
     const auto firstFacet = [](const MeshEdgeSample& s) { return s.facets[0]; };
-    for (std::uint32_t e = 0; e < table.NumEdges(); ++e) {
-        const std::uint32_t begin = table.EdgeBegin(e), end = table.EdgeEnd(e), uses = end - begin;
+    for (std::uint32_t begin = 0, end = 0; begin < table.NumEntries(); begin = end) {
+        end = table.EdgeEnd(begin);
+        const std::uint32_t uses = end - begin;
         int up = 0;
         for (std::uint32_t k = begin; k < end; ++k) {
             groups.Join(table.Side(begin) / 3, table.Side(k) / 3);
@@ -151,7 +152,7 @@ MeshReport ReportMesh(const MgFace& face, std::size_t samples) {
         MeshEdgeSample sample;
         sample.face = id;
         sample.uses = uses;
-        const std::uint32_t ends[2] = {table.Low(e), table.High(e)};
+        const std::uint32_t ends[2] = {table.Low(begin), table.High(begin)};
         for (int i = 0; i < 2; ++i) {
             sample.vertices[i] = ends[i];
             sample.positions[i] = table.Vertex(ends[i])->Vertex();

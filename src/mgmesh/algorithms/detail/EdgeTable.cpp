@@ -34,26 +34,29 @@ EdgeTable::EdgeTable(const MgFace& face) : m_facets(face.FacetList()) {
         throw std::length_error("a face of more than 715,827,882 facets has too many sides");
     const std::uint32_t sides = std::uint32_t(m_corners.size()), count = NumVertices();
     LargeArray<std::uint32_t> end(count, 0);
+    std::uint32_t entries = 0;
     for (std::uint32_t s = 0; s < sides; ++s) {
         const std::uint32_t a = From(s), b = To(s);
-        if (a != npos && b != npos && a != b && std::min(a, b) + 1 < count)
-            ++end[std::min(a, b) + 1];
+        if (a != npos && b != npos && a != b) {
+            ++entries; // the group of the highest-numbered vertex is empty
+            if (std::min(a, b) + 1 < count)
+                ++end[std::min(a, b) + 1];
+        }
     }
     for (std::uint32_t n = 1; n < count; ++n)
         end[n] += end[n - 1];
-    m_entries.resize(count == 0 ? 0 : end[count - 1]);
+    m_entries.resize(entries);
     for (std::uint32_t s = 0; s < sides; ++s) {
         const std::uint32_t a = From(s), b = To(s);
         if (a != npos && b != npos && a != b)
             m_entries[end[std::min(a, b)]++] = s << 1 | (a < b);
     }
-    m_entries.resize(count == 0 ? 0 : end[count - 1]);
-    m_edgeStart.reserve(m_entries.size() / 2 + 1);
+    m_starts.assign(entries / 64 + 1, 0);
     std::vector<std::uint64_t> keys; // a group's entries under their higher ends
     for (std::uint32_t n = 0, begin = 0; n < count; begin = end[n++]) {
         keys.clear();
         for (std::uint32_t k = begin; k < end[n]; ++k) {
-            if (k + kAhead < m_entries.size()) // the corners of a side met a little later
+            if (k + kAhead < entries) // the corners of a side met a little later
                 __builtin_prefetch(&m_corners[m_entries[k + kAhead] >> 1]);
             keys.push_back(std::uint64_t(HigherEnd(m_entries[k] >> 1)) << 32 | m_entries[k]);
         }
@@ -65,12 +68,20 @@ EdgeTable::EdgeTable(const MgFace& face) : m_facets(face.FacetList()) {
                     std::iter_swap(at, at - 1);
         }
         for (std::size_t i = 0; i < keys.size(); ++i) {
-            m_entries[begin + i] = std::uint32_t(keys[i]);
+            const std::uint32_t k = begin + std::uint32_t(i);
+            m_entries[k] = std::uint32_t(keys[i]);
             if (i == 0 || keys[i] >> 32 != keys[i - 1] >> 32)
-                m_edgeStart.push_back(begin + std::uint32_t(i));
+                m_starts[k / 64] |= std::uint64_t(1) << (k % 64);
         }
     }
-    m_edgeStart.push_back(std::uint32_t(m_entries.size()));
+}
+
+std::uint32_t EdgeTable::EdgeEnd(std::uint32_t begin) const {
+    const std::size_t entries = m_entries.size();
+    for (std::size_t k = std::size_t(begin) + 1; k < entries; k = (k / 64 + 1) * 64)
+        if (const std::uint64_t later = m_starts[k / 64] >> (k % 64))
+            return std::uint32_t(std::min(entries, k + std::size_t(__builtin_ctzll(later))));
+    return std::uint32_t(entries);
 }
 
 void EdgeTable::NumberList(const MgVertexList& vertices) {
@@ -158,8 +169,8 @@ std::uint32_t EdgeTable::Hashed(MgVertex* v) {
     }
 }
 
-std::uint32_t EdgeTable::Low(std::uint32_t e) const {
-    const std::uint32_t s = Side(m_edgeStart[e]);
+std::uint32_t EdgeTable::Low(std::uint32_t begin) const {
+    const std::uint32_t s = Side(begin);
     return std::min(From(s), To(s));
 }
 

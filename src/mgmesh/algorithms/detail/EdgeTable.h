@@ -35,7 +35,6 @@ public:
 
     std::uint32_t NumVertices() const { return std::uint32_t(m_vertices.size()); }
     std::uint32_t NumFacets() const { return std::uint32_t(m_facets.Size()); }
-    std::uint32_t NumEdges() const { return std::uint32_t(m_edgeStart.size() - 1); }
     MgVertex* Vertex(std::uint32_t n) const { return m_vertices[n]; }
     MgFacet* Facet(std::uint32_t f) const { return m_facets[f]; }
     /// The number of the vertex in a facet's slot, or npos where the slot is empty.
@@ -45,17 +44,18 @@ public:
         return m_corners[side - side % 3 + (side % 3 + 1) % 3];
     }
 
-    /// The sides of edge e are entries EdgeBegin(e) .. EdgeEnd(e) - 1, ordered by facet and
-    /// slot: Side(k) is the side of entry k, Up(k) whether it runs from the edge's lower-numbered
-    /// end to the higher.
+    /// The edges' sides are entries 0 .. NumEntries() - 1, edge by edge, each edge's ordered by
+    /// facet and slot: Side(k) is the side of entry k, Up(k) whether it runs from the edge's
+    /// lower-numbered end to the higher. The edges are walked by their first entries: the
+    /// first edge begins at 0, and the edge that begins at `begin` ends where the next begins,
+    /// EdgeEnd(begin).
+    std::uint32_t NumEntries() const { return std::uint32_t(m_entries.size()); }
     std::uint32_t Side(std::uint32_t k) const { return m_entries[k] >> 1; }
     bool Up(std::uint32_t k) const { return (m_entries[k] & 1) != 0; }
-    std::uint32_t EdgeBegin(std::uint32_t e) const { return m_edgeStart[e]; }
-    std::uint32_t EdgeEnd(std::uint32_t e) const { return m_edgeStart[e + 1]; }
-    std::uint32_t Uses(std::uint32_t e) const { return m_edgeStart[e + 1] - m_edgeStart[e]; }
-    /// The edge's lower-numbered end vertex, and the other.
-    std::uint32_t Low(std::uint32_t e) const;
-    std::uint32_t High(std::uint32_t e) const { return HigherEnd(Side(m_edgeStart[e])); }
+    std::uint32_t EdgeEnd(std::uint32_t begin) const;
+    /// The lower-numbered end vertex of the edge that begins at entry `begin`, and the other.
+    std::uint32_t Low(std::uint32_t begin) const;
+    std::uint32_t High(std::uint32_t begin) const { return HigherEnd(Side(begin)); }
 
 private:
     // A stretch of the vertex list whose vertices lie `stride` bytes apart, in list order.
@@ -81,7 +81,7 @@ private:
     std::size_t m_hashed = 0;
     // per entry: side << 1 | runs up; edge by edge
     LargeArray<std::uint32_t> m_entries;
-    LargeArray<std::uint32_t> m_edgeStart; // per edge, its first entry; then the end
+    LargeArray<std::uint64_t> m_starts; // a bit an entry: whether an edge begins there
 };
 
 /// Facet groups joined through shared edges: a union-find over facet numbers.
