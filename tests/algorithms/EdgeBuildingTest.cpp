@@ -169,6 +169,10 @@ void RandomFace(std::mt19937& rng, MgFace* face) {
     }
     std::shuffle(facets.begin(), facets.end(), rng);
     const std::vector<MgVertex*> v = Build(face, points, facets);
+    if (rng() % 8 == 0) { // a facet that holds a vertex of another face
+        MgVertex* foreign = shapes::AddVertex(face->ParentObject()->NewFace(), 0.5f, 0.25f, 0.f);
+        shapes::AddFacet(face, v[rng() % n], foreign, v[rng() % n]);
+    }
     for (int k = 1 + int(rng() % 3); k > 0; --k) {
         MgEdge* e = face->NewEdge();
         for (int i = 1 + int(rng() % 40); i > 0; --i)
