@@ -47,20 +47,20 @@ template <class Key> void OpenSideList::Sort(Key key) {
     const std::uint32_t sides = NumSides();
     m_start.assign(m_vertices.size() + 1, 0);
     for (std::uint32_t s = 0; s < sides; ++s)
-        if (!m_gone[s])
+        if (!Gone(s))
             ++m_start[key(s) + 1];
     for (std::size_t n = 1; n < m_start.size(); ++n)
         m_start[n] += m_start[n - 1];
     m_sorted.resize(m_start.back());
     m_head.assign(m_start.begin(), m_start.end() - 1);
     for (std::uint32_t s = 0; s < sides; ++s)
-        if (!m_gone[s])
+        if (!Gone(s))
             m_sorted[m_head[key(s)]++] = s;
     m_head.assign(m_start.begin(), m_start.end() - 1);
 }
 
 void OpenSideList::MatchSides() {
-    m_gone.assign(NumSides(), 0);
+    m_gone.assign(NumSides() / 64 + 1, 0);
     MatchPairs(); // its tables are gone before the open sides are sorted
     // the open sides by start vertex, in list order within each
     Sort([this](std::uint32_t s) { return From(s); });
@@ -137,7 +137,8 @@ void OpenSideList::MatchPairs() {
             if (e != npos) {
                 // every side is matched at most once, so the order of the links is free
                 m_facets[side / 3]->SetNeighbor(int(side % 3), m_facets[e / 3], int(e % 3));
-                m_gone[side] = m_gone[e] = 1;
+                SetGone(side);
+                SetGone(e);
             }
         }
         if (!isSmall)
@@ -149,12 +150,12 @@ void OpenSideList::MatchPairs() {
 }
 
 std::uint32_t OpenSideList::TakeFirst() {
-    while (m_first < NumSides() && m_gone[m_first])
+    while (m_first < NumSides() && Gone(m_first))
         ++m_first;
     if (m_first == NumSides())
         return npos;
     const std::uint32_t s = m_first;
-    m_gone[s] = 1;
+    SetGone(s);
     ++m_head[From(s)]; // the first open side overall is the first leaving its vertex
     return s;
 }
@@ -163,7 +164,7 @@ std::uint32_t OpenSideList::TakeFrom(std::uint32_t n) {
     if (m_head[n] == m_start[n + 1])
         return npos;
     const std::uint32_t s = m_sorted[m_head[n]++];
-    m_gone[s] = 1;
+    SetGone(s);
     return s;
 }
 

@@ -56,13 +56,15 @@ private:
     std::uint32_t Number(MgVertex* v);
     // matches the sides pair of end vertices by pair of end vertices
     void MatchPairs();
+    bool Gone(std::uint32_t side) const { return (m_gone[side / 64] >> (side % 64) & 1) != 0; }
+    void SetGone(std::uint32_t side) { m_gone[side / 64] |= std::uint64_t(1) << (side % 64); }
     // stable counting sort of the sides that are still open by a per-side key
     template <class Key> void Sort(Key key);
 
     LargeArray<MgVertex*> m_vertices;
     ItemRuns<MgFacet> m_facets;
     LargeArray<std::uint32_t> m_from;  // per side, its start vertex
-    LargeArray<std::uint8_t> m_gone;   // per side: matched, or taken from the list
+    LargeArray<std::uint64_t> m_gone;  // a bit a side: matched, or taken from the list
     LargeArray<std::uint32_t> m_start; // per vertex, where its run of sorted sides begins
     LargeArray<std::uint32_t> m_sorted;
     LargeArray<std::uint32_t> m_head; // per vertex, the next of its open sides to take
