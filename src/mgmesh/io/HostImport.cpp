@@ -9,6 +9,7 @@
 #include "mgmesh/model/MgFacet.h"
 #include "mgmesh/model/MgObject.h"
 #include "mgmesh/model/MgVertex.h"
+#include "mgmesh/model/detail/LargeArray.h"
 
 namespace {
 
@@ -53,13 +54,13 @@ MgFace* MgObject::FillFacesInObj(const HostAPILinearFace& record, void* hostFace
     face->SetGeoTolerance(static_cast<float>(record.faceTolerance));
 
     const int numVertices = record.numVertices > 0 ? record.numVertices : 0;
-    std::vector<MgVertex*> table(static_cast<std::size_t>(numVertices));
+    mgmesh::detail::LargeArray<MgVertex*> table(static_cast<std::size_t>(numVertices));
     const bool merge = record.mergeVertices != 0;
     // The first vertex in list order within the merge distance wins, and a merged vertex moves
     // to the record vertex merged into it; the grid follows it there. Its point numbers are
     // the vertices' places in the face's list, which holds only the vertices made here.
     mgmesh::detail::MergeGrid grid(0.1f * face->GeoTolerance());
-    std::vector<MgVertex*> made;
+    mgmesh::detail::LargeArray<MgVertex*> made;
     for (int i = 0; i < numVertices; ++i) {
         const std::size_t at = static_cast<std::size_t>(i);
         const CGeoVector position(record.positions + 3 * at);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "mgmesh/geometry/CGeoVector.h"
+#include "mgmesh/model/detail/LargeArray.h"
 
 namespace mgmesh::detail {
 
@@ -184,7 +185,7 @@ private:
         std::size_t size = m_slots.size();
         while (4 * (live + 1) > size)
             size *= 2;
-        std::vector<Slot> old(size, Slot{kNone, 0});
+        LargeArray<Slot> old(size, Slot{kNone, 0});
         old.swap(m_slots);
         m_used = 0;
         const std::size_t mask = m_slots.size() - 1;
@@ -253,9 +254,9 @@ private:
     bool m_enabled = false;
     double m_scale = 1;
     double m_reach = 0; // in cells
-    std::vector<Point> m_points;
-    std::vector<Slot> m_slots; // a power of two of them
-    std::size_t m_used = 0;    // slots that were ever given to a cell since the last rebuild
+    LargeArray<Point> m_points;
+    LargeArray<Slot> m_slots; // a power of two of them
+    std::size_t m_used = 0;   // slots that were ever given to a cell since the last rebuild
 };
 
 } // namespace mgmesh::detail
