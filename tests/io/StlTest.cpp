@@ -173,29 +173,37 @@ TEST(StlReader, ThrowsItsTextsAndKeepsWhatWasBuilt) {
 
 // The load merges through an index; the walk over the vertex list (FindCloseVertex with no
 // index installed) must give the same vertices, in the same order and slots.
+void ExpectLoadedAsWalked(const std::vector<Triangle>& triangles) {
+    const float noUV[2] = {0, 0};
+    MgObject loaded, walked;
+    std::istringstream in = io::CommaStream(Solid(triangles));
+    loaded.LoadSTL(in);
+    ASSERT_EQ(loaded.FaceList().front()->NumEdges(), 0);
+    MgFace* reference = walked.NewFace();
+    for (const Triangle& t : triangles) {
+        MgFacet* facet = reference->NewFacet();
+        for (int i = 0; i < 3; ++i) {
+            facet->SetVertex(i, reference->FindCloseVertex(t[i + 1], CGeoVector(), noUV));
+            facet->Vertex(i)->AddNormal(t[0]);
+        }
+    }
+    support::TextOptions options; // positions and normals to the bit, vertex slots
+    options.header = false;
+    ASSERT_EQ(support::ModelText(loaded, options), support::ModelText(walked, options));
+}
+
 TEST(StlReader, MergesAsTheWalkOverTheVertexList) {
     std::mt19937 random(20240611);
-    const float noUV[2] = {0, 0};
     for (unsigned round = 0; round < 300; ++round) {
         std::vector<Triangle> triangles = RandomTriangles(round, 1 + int(random() % 60));
         for (Triangle& t : triangles) // small normals, whose sums stay exact
             t[0] = CGeoVector(float(random() % 3), float(random() % 5) - 2, 0.5f);
-        MgObject loaded, walked;
-        std::istringstream in = io::CommaStream(Solid(triangles));
-        loaded.LoadSTL(in);
-        ASSERT_EQ(loaded.FaceList().front()->NumEdges(), 0);
-        MgFace* reference = walked.NewFace();
-        for (const Triangle& t : triangles) {
-            MgFacet* facet = reference->NewFacet();
-            for (int i = 0; i < 3; ++i) {
-                facet->SetVertex(i, reference->FindCloseVertex(t[i + 1], CGeoVector(), noUV));
-                facet->Vertex(i)->AddNormal(t[0]);
-            }
-        }
-        support::TextOptions options; // positions and normals to the bit, vertex slots
-        options.header = false;
-        ASSERT_EQ(support::ModelText(loaded, options), support::ModelText(walked, options));
+        ExpectLoadedAsWalked(triangles);
     }
+    // a corner met again after a vertex was made within its box: p merged into a, q lies
+    // within p's box but not a's, so the second p takes q's vertex
+    const CGeoVector n(0, 0, 1), a(0, 0, 0), p(0.008f, 0, 0), q(0.016f, 0, 0), far(5, 5, 5);
+    ExpectLoadedAsWalked({{n, a, far, -far}, {n, p, q, far * 2}, {n, p, far * 3, far * 4}});
 }
 
 TEST(StlReader, FastPathsLoadWhatTheTokenByTokenReadLoads) {

@@ -9,6 +9,7 @@
 #include "mgmesh/detail/VertexMerging.h"
 #include "mgmesh/io/MyProgressNotify.h"
 #include "mgmesh/io/detail/FormatIo.h"
+#include "mgmesh/io/detail/RecentCorners.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgFacet.h"
 #include "mgmesh/model/MgObject.h"
@@ -34,63 +35,6 @@ CGeoVector VectorAt(const unsigned char* p) {
     return CGeoVector(LoadF32(p), LoadF32(p + 4), LoadF32(p + 8));
 }
 
-// Neighbouring facets of a file share corners to the bit, and a corner met a moment ago needs
-// no search: its earlier answer stands unless a vertex added since lies within its box, and
-// then the newest such vertex is the answer, which is what FindCloseVertex would give.
-class RecentCorners {
-public:
-    explicit RecentCorners(MgFace* face) : m_face(face) {}
-
-    MgVertex* Find(const unsigned char* bytes, const CGeoVector& p) {
-        if (!mgmesh::detail::Finite(p)) // NaN merges with nothing, not even itself
-            return Search(p);
-        for (int k = 0; k < m_used; ++k) {
-            const Entry& e = m_entries[(m_next + kEntries - 1 - k) % kEntries];
-            if (std::memcmp(e.bytes, bytes, 12) != 0)
-                continue;
-            MgVertex* found = e.vertex;
-            for (std::size_t i = m_added.size(); i-- > e.added;)
-                if (mgmesh::detail::WithinMergeBox(m_added[i]->Vertex(), p)) {
-                    found = m_added[i];
-                    break;
-                }
-            return Remember(bytes, found);
-        }
-        return Remember(bytes, Search(p));
-    }
-
-private:
-    static constexpr int kEntries = 8;
-    struct Entry {
-        unsigned char bytes[12];
-        MgVertex* vertex;
-        std::size_t added; // vertices added before and by its search
-    };
-
-    MgVertex* Search(const CGeoVector& p) {
-        const int before = m_face->NumVertices();
-        const float noUV[2] = {0, 0};
-        MgVertex* v = m_face->FindCloseVertex(p, CGeoVector(), noUV);
-        if (m_face->NumVertices() != before)
-            m_added.push_back(v);
-        return v;
-    }
-    MgVertex* Remember(const unsigned char* bytes, MgVertex* v) {
-        Entry& e = m_entries[m_next];
-        std::memcpy(e.bytes, bytes, 12);
-        e.vertex = v;
-        e.added = m_added.size();
-        m_next = (m_next + 1) % kEntries;
-        m_used = m_used < kEntries ? m_used + 1 : kEntries;
-        return v;
-    }
-
-    MgFace* m_face;
-    Entry m_entries[kEntries];
-    int m_next = 0, m_used = 0;
-    std::vector<MgVertex*> m_added; // in the order the searches added them
-};
-
 } // namespace
 
 void MgObject::LoadBinarySTL(std::istream& in, MyProgressNotify* progress) {
@@ -106,7 +50,7 @@ void MgObject::LoadBinarySTL(std::istream& in, MyProgressNotify* progress) {
     mgmesh::detail::VertexLookup lookup(face, mgmesh::detail::VertexLookup::Close);
     // a closed mesh has about half as many vertices as facets
     lookup.ReserveClose(std::min<std::uint64_t>(left, BytesAhead(in) / kFacetBytes) / 2);
-    RecentCorners corners(face);
+    mgmesh::detail::RecentCorners corners(face);
     std::vector<unsigned char> block;
     while (left > 0) {
         // bytes after the last counted facet stay in the stream
@@ -122,7 +66,7 @@ void MgObject::LoadBinarySTL(std::istream& in, MyProgressNotify* progress) {
             const CGeoVector normal = VectorAt(p);
             MgFacet* facet = face->NewFacet();
             for (int i = 0; i < 3; ++i) {
-                MgVertex* v = corners.Find(p + 12 + 12 * i, VectorAt(p + 12 + 12 * i));
+                MgVertex* v = corners.Find(VectorAt(p + 12 + 12 * i));
                 facet->SetVertex(i, v);
                 v->AddNormal(normal);
             }

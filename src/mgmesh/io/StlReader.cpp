@@ -6,6 +6,7 @@
 
 #include "mgmesh/io/MyProgressNotify.h"
 #include "mgmesh/io/detail/NumberScan.h"
+#include "mgmesh/io/detail/RecentCorners.h"
 #include "mgmesh/io/detail/TokenReader.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgFacet.h"
@@ -124,13 +125,12 @@ void MgObject::LoadSTL(std::istream& in, MyProgressNotify* progress) {
 
     // merging by a walk over the vertices would make the load quadratic
     mgmesh::detail::VertexLookup lookup(face, mgmesh::detail::VertexLookup::Close);
-    const CGeoVector noNormal;
-    const float noUV[2] = {0, 0};
+    mgmesh::detail::RecentCorners corners(face);
     auto build = [&](const Block& block) {
         MgFacet* facet = face->NewFacet();
         const CGeoVector normal(block.normal);
         for (int i = 0; i < 3; ++i) {
-            MgVertex* v = face->FindCloseVertex(CGeoVector(block.corners[i]), noNormal, noUV);
+            MgVertex* v = corners.Find(CGeoVector(block.corners[i]));
             facet->SetVertex(i, v);
             v->AddNormal(normal);
         }
