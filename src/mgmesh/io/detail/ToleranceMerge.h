@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "mgmesh/detail/VertexMerging.h"
+#include "mgmesh/io/detail/RecentCorners.h"
 #include "mgmesh/model/MgFace.h"
 #include "mgmesh/model/MgVertex.h"
 #include "mgmesh/model/detail/VertexLookup.h"
@@ -22,7 +23,8 @@ namespace mgmesh::detail {
 /// positions only). NaN and infinite positions never merge.
 class ToleranceMerge {
 public:
-    ToleranceMerge(MgFace* face, float tolerance) : m_face(face), m_tolerance(tolerance) {
+    ToleranceMerge(MgFace* face, float tolerance)
+        : m_face(face), m_tolerance(tolerance), m_recent(face) {
         if (tolerance == kMergeBox)
             m_lookup = std::make_unique<VertexLookup>(face, VertexLookup::Close);
         else if (!(tolerance > 0))
@@ -34,7 +36,7 @@ public:
     MgVertex* Find(const CGeoVector& p) {
         const float noUV[2] = {0, 0};
         if (m_lookup)
-            return m_tolerance == kMergeBox ? m_face->FindCloseVertex(p, CGeoVector(), noUV)
+            return m_tolerance == kMergeBox ? m_recent.Find(p)
                                             : m_face->FindAddVertex(p, CGeoVector(), noUV);
         if (!Finite(p))
             return m_face->AddVertex(p, CGeoVector(), noUV);
@@ -93,6 +95,7 @@ private:
     MgFace* m_face;
     float m_tolerance;
     std::unique_ptr<VertexLookup> m_lookup;
+    RecentCorners m_recent; // FindCloseVertex at the readers' own tolerance
     double m_cell = 0;
     std::size_t m_added = 0;
     std::unordered_map<Key, std::vector<std::pair<std::size_t, MgVertex*>>, KeyHash> m_cells;
