@@ -129,10 +129,20 @@ TEST(MeshReport, MatchesThePlainComputation) {
         const support::PlainReport plain = support::PlainReportOf(face);
         ASSERT_EQ(Counts(r), plain.Text()) << "round " << round;
         EXPECT_NEAR(r.volume, plain.volume, 1e-12);
+        // a sample names its ends by the face's numbering: the listed vertices first, in order
+        const std::vector<MgVertex*> listed(face->VertexList().begin(), face->VertexList().end());
         for (const auto* list : {&r.open, &r.nonManifold, &r.misoriented}) {
             EXPECT_LE(list->size(), 2u);
             for (std::size_t k = 1; k < list->size(); ++k)
                 EXPECT_LE((*list)[k - 1].facets[0], (*list)[k].facets[0]);
+            for (const mgmesh::MeshEdgeSample& s : *list)
+                for (int i = 0; i < 2; ++i) {
+                    const auto n = std::size_t(s.vertices[i]);
+                    if (n < listed.size())
+                        EXPECT_EQ(listed[n]->Vertex(), s.positions[i]);
+                    else
+                        EXPECT_TRUE(spread) << "a listed vertex numbered " << s.vertices[i];
+                }
         }
         EXPECT_EQ(r.open.size(), std::min<std::size_t>(2, std::size_t(r.openEdges)));
     }

@@ -202,8 +202,8 @@ TEST(StlReader, MergesAsTheWalkOverTheVertexList) {
     }
     // a corner met again after a vertex was made within its box: p merged into a, q lies
     // within p's box but not a's, so the second p takes q's vertex
-    const CGeoVector n(0, 0, 1), a(0, 0, 0), p(0.008f, 0, 0), q(0.016f, 0, 0), far(5, 5, 5);
-    ExpectLoadedAsWalked({{n, a, far, -far}, {n, p, q, far * 2}, {n, p, far * 3, far * 4}});
+    const CGeoVector n(0, 0, 1), a(0, 0, 0), p(0.008f, 0, 0), q(0.016f, 0, 0), away(5, 5, 5);
+    ExpectLoadedAsWalked({{n, a, away, -away}, {n, p, q, away * 2}, {n, p, away * 3, away * 4}});
 }
 
 TEST(StlReader, FastPathsLoadWhatTheTokenByTokenReadLoads) {
