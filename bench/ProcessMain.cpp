@@ -15,8 +15,8 @@
 //     raw-strips       the raw strip list compiled while drawn, then replayed (a binary file)
 #include <cstdio>
 #include <fstream>
-#if defined(__GLIBC__) || __has_include(<malloc.h>)
-#include <malloc.h>
+#if __has_include(<malloc.h>)
+#include <malloc.h> // malloc_trim, where glibc has it
 #endif
 #include <memory>
 #include <string>

@@ -12,8 +12,7 @@
 namespace mgmesh::detail {
 namespace {
 
-constexpr std::uintptr_t kWidestStride = 4096; // bytes between items of one run, at most
-constexpr std::size_t kAhead = 16;             // entries
+constexpr std::size_t kAhead = 16; // entries
 
 } // namespace
 
@@ -86,28 +85,10 @@ std::uint32_t EdgeTable::EdgeEnd(std::uint32_t begin) const {
 
 void EdgeTable::NumberList(const MgVertexList& vertices) {
     m_vertices.assign(vertices.begin(), vertices.end());
-    // the list as runs of evenly spaced addresses
-    for (std::uint32_t n = 0; n < NumVertices(); ++n) {
-        const auto at = reinterpret_cast<std::uintptr_t>(m_vertices[n]);
-        if (!m_runs.empty()) {
-            Run& run = m_runs.back();
-            if (run.count == 1 && at > run.first && at - run.first <= kWidestStride) {
-                run.stride = at - run.first;
-                ++run.count;
-                continue;
-            }
-            if (run.count > 1 && at == run.first + run.count * run.stride) {
-                ++run.count;
-                continue;
-            }
-        }
-        m_runs.push_back(Run{at, 1, n, 1});
-        if (m_runs.size() > 64 + NumVertices() / 64)
-            break; // too scattered for the runs to pay
-    }
+    // the list as runs of evenly spaced addresses, by address
+    bool serve = ItemRuns<MgVertex>::BuildRuns(m_vertices, m_runs);
     std::sort(m_runs.begin(), m_runs.end(),
               [](const Run& a, const Run& b) { return a.first < b.first; });
-    bool serve = m_runs.size() <= 64 + NumVertices() / 64;
     for (std::size_t k = 1; serve && k < m_runs.size(); ++k) // a vertex listed twice overlaps
         serve = m_runs[k - 1].first + (m_runs[k - 1].count - 1) * m_runs[k - 1].stride <
                 m_runs[k].first;

@@ -58,13 +58,7 @@ public:
     std::uint32_t High(std::uint32_t begin) const { return HigherEnd(Side(begin)); }
 
 private:
-    // A stretch of the vertex list whose vertices lie `stride` bytes apart, in list order.
-    struct Run {
-        std::uintptr_t first;
-        std::uintptr_t stride;
-        std::uint32_t number; // the number of its first vertex
-        std::uint32_t count;
-    };
+    using Run = ItemRuns<MgVertex>::Run;
     void NumberList(const MgVertexList& vertices);
     std::uint32_t Number(MgVertex* v);
     std::uint32_t Hashed(MgVertex* v);

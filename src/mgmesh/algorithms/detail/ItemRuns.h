@@ -16,13 +16,28 @@ namespace mgmesh::detail {
 /// eight bytes an item. A list too scattered for the runs to pay is kept as that array.
 template <class T> class ItemRuns {
 public:
+    /// A stretch of the list whose items lie `stride` bytes apart.
+    struct Run {
+        std::uintptr_t first;
+        std::uintptr_t stride;
+        std::uint32_t number; // of its first item
+        std::uint32_t count;
+    };
+
     template <class List> explicit ItemRuns(const List& items) : m_size(items.size()) {
-        const std::size_t most = 64 + m_size / 64;
+        if (!BuildRuns(items, m_runs)) // too scattered: the items themselves
+            m_items.assign(items.begin(), items.end());
+    }
+    /// The list as runs in list order into `runs`; false, with `runs` empty, when it takes more
+    /// runs than pay (64 and one for every 64 items).
+    template <class List> static bool BuildRuns(const List& items, LargeArray<Run>& runs) {
+        const std::size_t most = 64 + items.size() / 64;
+        runs.clear();
         std::uint32_t n = 0;
         for (T* item : items) {
             const auto at = reinterpret_cast<std::uintptr_t>(item);
-            if (!m_runs.empty()) {
-                Run& run = m_runs.back();
+            if (!runs.empty()) {
+                Run& run = runs.back();
                 if (run.count == 1 && at > run.first && at - run.first <= kWidestStride) {
                     run.stride = at - run.first;
                     ++run.count;
@@ -35,13 +50,13 @@ public:
                     continue;
                 }
             }
-            if (m_runs.size() == most) { // too scattered: the items themselves
-                m_runs.clear();
-                m_items.assign(items.begin(), items.end());
-                return;
+            if (runs.size() == most) {
+                runs.clear();
+                return false;
             }
-            m_runs.push_back(Run{at, 1, n++, 1});
+            runs.push_back(Run{at, 1, n++, 1});
         }
+        return true;
     }
     ItemRuns(const ItemRuns&) = delete;
     ItemRuns& operator=(const ItemRuns&) = delete;
@@ -61,12 +76,6 @@ public:
 
 private:
     static constexpr std::uintptr_t kWidestStride = 4096; // bytes between items of one run
-    struct Run {
-        std::uintptr_t first;
-        std::uintptr_t stride;
-        std::uint32_t number; // of its first item
-        std::uint32_t count;
-    };
     std::size_t m_size;
     LargeArray<Run> m_runs;
     LargeArray<T*> m_items;
